@@ -1,0 +1,104 @@
+# Cross build: the product, the updater and the tests that run under Wine.
+set(VELM_SYSTEM_LIBS wininet gdiplus ole32 oleaut32 uuid comctl32 msimg32 shell32 user32 gdi32
+    advapi32 shlwapi)
+
+add_subdirectory(src/updater)
+
+# The resource table: velm.rc through windres to a .res, then the named types appended by
+# tools/mkres.py, then the whole table to one COFF object for the link.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(VELM_RES_DIR ${CMAKE_SOURCE_DIR}/resources)
+file(GLOB VELM_RES_INPUTS CONFIGURE_DEPENDS ${VELM_RES_DIR}/*.bmp ${VELM_RES_DIR}/*.ico
+    ${VELM_RES_DIR}/*.png ${VELM_RES_DIR}/design/* ${VELM_RES_DIR}/*.manifest)
+set(VELM_RES_OBJ ${CMAKE_BINARY_DIR}/velm_res.o)
+add_custom_command(
+    OUTPUT ${VELM_RES_OBJ}
+    COMMAND ${CMAKE_RC_COMPILER} -c 65001 -I ${VELM_GENERATED} -I ${VELM_RES_DIR}
+            -O res -o ${CMAKE_BINARY_DIR}/velm_std.res ${VELM_RES_DIR}/velm.rc
+    COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/mkres.py
+            ${CMAKE_BINARY_DIR}/velm_std.res ${CMAKE_BINARY_DIR}/velm_all.res
+            PNG:101:${VELM_RES_DIR}/login.png PNG:102:${VELM_RES_DIR}/splash.png
+            ICON:101:${VELM_RES_DIR}/velm.ico UPDATE:101:$<TARGET_FILE:Update>
+    COMMAND ${CMAKE_RC_COMPILER} -J res -O coff -o ${VELM_RES_OBJ}
+            ${CMAKE_BINARY_DIR}/velm_all.res
+    DEPENDS ${VELM_RES_DIR}/velm.rc ${VELM_RES_INPUTS} Update ${CMAKE_SOURCE_DIR}/tools/mkres.py
+            ${VELM_GENERATED}/Config.h
+    COMMENT "Resource table"
+    VERBATIM)
+add_custom_target(velm_resources DEPENDS ${VELM_RES_OBJ})
+
+add_library(velm_core STATIC ${VELM_LOGIC_SOURCES} ${VELM_WIN_SOURCES})
+target_include_directories(velm_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${VELM_GENERATED})
+target_compile_definitions(velm_core PUBLIC WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0800
+    NOMINMAX STRICT)
+target_compile_options(velm_core PRIVATE ${VELM_WARNINGS})
+target_link_libraries(velm_core PUBLIC ${VELM_SYSTEM_LIBS})
+
+# Adds the resource object to an executable.
+function(velm_add_resources target)
+    add_dependencies(${target} velm_resources)
+    target_link_libraries(${target} PRIVATE ${VELM_RES_OBJ})
+endfunction()
+
+add_executable(velm WIN32 src/startup/main.cpp)
+target_compile_options(velm PRIVATE ${VELM_WARNINGS})
+target_link_libraries(velm PRIVATE velm_core)
+target_link_options(velm PRIVATE -static -s)
+velm_add_resources(velm)
+
+# Tests under Wine: every tests/win/*_test.cpp and tests/e2e/*_test.cpp is one executable and one
+# test entry. Shared fixtures live in tests/support.
+file(GLOB VELM_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+add_library(velm_test_support STATIC ${VELM_TEST_SUPPORT})
+target_include_directories(velm_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+target_compile_definitions(velm_test_support PUBLIC
+    VELM_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VELM_BINARY_DIR="${CMAKE_BINARY_DIR}")
+target_compile_options(velm_test_support PRIVATE ${VELM_WARNINGS})
+target_link_libraries(velm_test_support PUBLIC velm_core gtest ws2_32)
+
+function(velm_wine_test source)
+    get_filename_component(name ${source} NAME_WE)
+    get_filename_component(kind ${source} DIRECTORY)
+    get_filename_component(kind ${kind} NAME)
+    set(target ${kind}_${name})
+    add_executable(${target} ${source})
+    target_compile_options(${target} PRIVATE ${VELM_WARNINGS})
+    target_link_libraries(${target} PRIVATE velm_test_support gtest_main)
+    target_link_options(${target} PRIVATE -static)
+    velm_add_resources(${target})
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES TIMEOUT 300
+        ENVIRONMENT "GTEST_OUTPUT=xml:Z:${CMAKE_BINARY_DIR}/../test-results/gtest-${target}.xml")
+    if(kind STREQUAL "e2e")
+        add_dependencies(${target} velm)
+        set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED demo_server RUN_SERIAL ON)
+        set_property(TEST ${target} APPEND PROPERTY ENVIRONMENT
+            "VELM_BROWSER_LOG=${CMAKE_BINARY_DIR}/browser.log")
+    endif()
+endfunction()
+
+file(GLOB VELM_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
+file(GLOB VELM_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.cpp)
+foreach(t ${VELM_WIN_TESTS} ${VELM_E2E_TESTS})
+    velm_wine_test(${t})
+endforeach()
+
+# The demo server for the whole-program tests: started before them, stopped after.
+set(VELM_DEMO_PIDFILE ${CMAKE_BINARY_DIR}/demo_server.pid)
+add_test(NAME demo_server_start COMMAND Python3::Interpreter
+    ${CMAKE_SOURCE_DIR}/tools/demo_server.py --port 8731 --control --daemon
+    --pidfile ${VELM_DEMO_PIDFILE})
+add_test(NAME demo_server_stop COMMAND Python3::Interpreter
+    ${CMAKE_SOURCE_DIR}/tools/demo_server.py --stop --pidfile ${VELM_DEMO_PIDFILE})
+set_tests_properties(demo_server_start PROPERTIES FIXTURES_SETUP demo_server)
+set_tests_properties(demo_server_stop PROPERTIES FIXTURES_CLEANUP demo_server)
+
+file(GLOB VELM_BENCH CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+foreach(b ${VELM_BENCH})
+    get_filename_component(name ${b} NAME_WE)
+    add_executable(bench_${name} ${b})
+    target_compile_options(bench_${name} PRIVATE ${VELM_WARNINGS})
+    target_link_libraries(bench_${name} PRIVATE velm_core)
+    target_link_options(bench_${name} PRIVATE -static)
+    velm_add_resources(bench_${name})
+endforeach()

@@ -1,0 +1,134 @@
+#include "startup/CKoDownLoadFile.h"
+
+#include "base/Handles.h"
+#include "base/WindowObject.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <limits>
+#include <vector>
+
+namespace velm {
+namespace {
+
+// The body is written to a sibling file first and moved over the target only when the transfer
+// has ended well, so a broken transfer never replaces a good earlier file.
+std::string PartPath(const std::string& target) {
+    return target + ".part";
+}
+
+DWORD QueryNumber(HINTERNET request, DWORD what, bool& present) {
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    DWORD index = 0;
+    present = ::HttpQueryInfoA(request, what | HTTP_QUERY_FLAG_NUMBER, &value, &size, &index) != 0;
+    return present ? value : 0;
+}
+
+} // namespace
+
+bool CKoDownLoadFile::DownLoadFile(const std::string& strURLFile, const std::string& strSaveFile,
+                                   bool bHidden, bool bRaiseEvent) {
+    if (busy_) {
+        // A second call from a handler running inside the first would interleave two transfers
+        // on one object; it is refused instead.
+        return false;
+    }
+    busy_ = true;
+    bool result = false;
+    try {
+        result = Transfer(strURLFile, strSaveFile, bHidden, bRaiseEvent);
+    } catch (...) {
+        result = false;
+    }
+    busy_ = false;
+    if (bRaiseEvent && Complete) {
+        Complete();
+    }
+    return result;
+}
+
+bool CKoDownLoadFile::Transfer(const std::string& strURLFile, const std::string& strSaveFile,
+                               bool bHidden, bool bRaiseEvent) {
+    stop_ = false;
+    UniqueInternet root(
+        ::InternetOpenA(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!root) {
+        return false;
+    }
+    UniqueInternet request(
+        ::InternetOpenUrlA(root.get(), strURLFile.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+    if (!request) {
+        return false;
+    }
+    bool present = false;
+    DWORD status = QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE, present);
+    if (status != 200) {
+        return false;
+    }
+    const auto length =
+        static_cast<std::int32_t>(QueryNumber(request.get(), HTTP_QUERY_CONTENT_LENGTH, present));
+    if (length == 0) {
+        return false;
+    }
+    if (bRaiseEvent && QueryFileInfo) {
+        QueryFileInfo(length);
+    }
+
+    const std::string part = PartPath(strSaveFile);
+    const DWORD attributes = bHidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL;
+    ::SetFileAttributesA(part.c_str(), FILE_ATTRIBUTE_NORMAL); // a left-over from a crash
+    UniqueFile file(::CreateFileA(part.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_ALWAYS, attributes, nullptr));
+    if (!file) {
+        return false;
+    }
+
+    std::vector<char> buffer(kPieceSize);
+    std::int64_t total = 0;
+    bool broken = false;
+    while (!stop_) {
+        DWORD got = 0;
+        if (!::InternetReadFile(request.get(), buffer.data(), kPieceSize, &got)) {
+            broken = true; // the connection failed before the server's data ended
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        DWORD written = 0;
+        ::WriteFile(file.get(), buffer.data(), got, &written, nullptr);
+        total += got;
+        if (total > std::numeric_limits<std::int32_t>::max()) {
+            broken = true; // the running total no longer fits the reported 32-bit count
+            break;
+        }
+        if (bRaiseEvent && Loading) {
+            Loading(static_cast<std::int32_t>(total));
+        }
+        ProcessPendingMessages();
+    }
+    // A body that ends before its announced length is a connection that broke off, not the end
+    // of the server's data. More data than announced is read to its end.
+    if (!broken && !stop_ && length > 0 && total < length) {
+        broken = true;
+    }
+    file.reset();
+    if (broken) {
+        ::SetFileAttributesA(part.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(part.c_str());
+        return false;
+    }
+    // A hidden target cannot be replaced by a file without the hidden attribute; the new file
+    // takes its attributes from the part file, as the caller asked.
+    if (!::MoveFileExA(part.c_str(), strSaveFile.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+        ::SetFileAttributesA(part.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(part.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace velm

@@ -1,0 +1,126 @@
+#include "startup/LayeredImage.h"
+
+#include "startup/PublicData.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <cstring>
+
+namespace velm {
+
+using namespace Gdiplus;
+
+// The GDI+ objects of one layered picture, and the bytes the image is decoded from, which must
+// stay valid until the image is disposed.
+struct LayeredImage::GdiplusState {
+    ULONG_PTR token = 0;
+    GpGraphics* graphics = nullptr;
+    GpImage* image = nullptr;
+    ComPtr<IStream> stream;
+    UniqueGlobal bytes;
+
+    ~GdiplusState() {
+        if (image) {
+            DllExports::GdipDisposeImage(image);
+        }
+        if (graphics) {
+            DllExports::GdipDeleteGraphics(graphics);
+        }
+        if (token) {
+            GdiplusShutdown(token);
+        }
+        stream.reset();
+        bytes.reset();
+    }
+};
+
+namespace {
+
+// Copies the resource into a fixed global block and decodes it through a stream on that block.
+GpImage* LoadPngRes(unsigned short id, const char* type, ComPtr<IStream>& stream,
+                    UniqueGlobal& bytes) {
+    std::string_view data = ResourceBytes(id, type);
+    if (data.empty()) {
+        return nullptr;
+    }
+    bytes.reset(::GlobalAlloc(GMEM_FIXED, data.size()));
+    if (!bytes) {
+        return nullptr;
+    }
+    std::memcpy(bytes.get(), data.data(), data.size());
+    if (FAILED(::CreateStreamOnHGlobal(bytes.get(), FALSE, stream.put()))) {
+        return nullptr;
+    }
+    GpImage* image = nullptr;
+    if (DllExports::GdipLoadImageFromStream(stream.get(), &image) != Ok) {
+        return nullptr;
+    }
+    return image;
+}
+
+} // namespace
+
+LayeredImage::LayeredImage() = default;
+LayeredImage::~LayeredImage() {
+    Release();
+}
+
+void LayeredImage::Show(HWND hwnd, unsigned short id) {
+    Release();
+    ::SetWindowLongA(hwnd, GWL_EXSTYLE, ::GetWindowLongA(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+
+    gdiplus_ = std::make_unique<GdiplusState>();
+    GdiplusStartupInput input;
+    input.GdiplusVersion = 1;
+    if (GdiplusStartup(&gdiplus_->token, &input, nullptr) != Ok) {
+        gdiplus_->token = 0;
+        return;
+    }
+    gdiplus_->image = LoadPngRes(id, "PNG", gdiplus_->stream, gdiplus_->bytes);
+    if (!gdiplus_->image) {
+        return;
+    }
+    UINT w = 0;
+    UINT h = 0;
+    DllExports::GdipGetImageWidth(gdiplus_->image, &w);
+    DllExports::GdipGetImageHeight(gdiplus_->image, &h);
+    width_ = static_cast<int>(w);
+    height_ = static_cast<int>(h);
+
+    WindowDc windowDc(hwnd);
+    // A 32-bit DIB section rather than a display-compatible bitmap: the per-pixel alpha must
+    // survive on displays of fewer than 32 bits per pixel.
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width_;
+    bi.bmiHeader.biHeight = -height_;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap bitmap(::CreateDIBSection(windowDc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!surface_.Adopt(windowDc.get(), std::move(bitmap))) {
+        return;
+    }
+    if (DllExports::GdipCreateFromHDC(surface_.dc(), &gdiplus_->graphics) != Ok) {
+        gdiplus_->graphics = nullptr;
+        return;
+    }
+    DllExports::GdipDrawImageRectI(gdiplus_->graphics, gdiplus_->image, 0, 0, width_, height_);
+    DllExports::GdipFlush(gdiplus_->graphics, FlushIntentionSync);
+
+    SIZE size{width_, height_};
+    POINT source{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    ::UpdateLayeredWindow(hwnd, windowDc.get(), nullptr, &size, surface_.dc(), &source, 0, &blend,
+                          ULW_ALPHA);
+}
+
+void LayeredImage::Release() noexcept {
+    gdiplus_.reset();
+    surface_.Reset();
+    width_ = height_ = 0;
+}
+
+} // namespace velm

@@ -1,0 +1,87 @@
+#include "startup/LoadFrm.h"
+
+#include "base/Text.h"
+#include "startup/Messages.h"
+#include "startup/UpdateCheck.h"
+
+#include "Config.h"
+
+#include <shellapi.h>
+#include <wininet.h>
+
+namespace velm {
+namespace {
+
+LoadFrm* g_instance = nullptr;
+std::string g_commandLine;
+std::function<void()> g_loginLoader;
+
+bool SystemConnectionCheck() {
+    DWORD flags = 0;
+    return ::InternetGetConnectedState(&flags, 0) != 0;
+}
+bool (*g_connectionCheck)() = &SystemConnectionCheck;
+
+} // namespace
+
+LoadFrm& LoadFrm::Get() {
+    if (!g_instance) {
+        // The object lives until the process ends; its window comes and goes with load/unload.
+        g_instance = new LoadFrm();
+    }
+    return *g_instance;
+}
+
+bool LoadFrm::Exists() noexcept {
+    return g_instance != nullptr;
+}
+void LoadFrm::SetCommandLine(std::string commandLine) {
+    g_commandLine = std::move(commandLine);
+}
+void LoadFrm::SetConnectionCheck(bool (*check)()) {
+    g_connectionCheck = check ? check : &SystemConnectionCheck;
+}
+void LoadFrm::SetLoginLoader(std::function<void()> loader) {
+    g_loginLoader = std::move(loader);
+}
+
+LoadFrm::LoadFrm() {
+    if (!g_connectionCheck()) {
+        ShowMessage(nullptr, kNoNetworkText, kPromptTitle, MB_ICONWARNING | MB_OK);
+        TerminateNow();
+    }
+    CheckUpdate();
+}
+
+void LoadFrm::CheckUpdate() {
+    CheckUpdateAtStartup(downloader_);
+}
+
+FormDesign LoadFrm::Design() const {
+    FormDesign d;
+    d.className = L"velm.LoadFrm";
+    d.caption = "Form1";
+    d.style = WS_POPUP;
+    d.exStyle = WS_EX_TOOLWINDOW; // no taskbar button
+    d.clientWidth = 356;
+    d.clientHeight = 122;
+    d.centred = true;
+    return d;
+}
+
+void LoadFrm::OnLoad() {
+    if (g_commandLine == "/web") {
+        ::ShellExecuteA(nullptr, "open", VELM_MAKER_HOME, nullptr, nullptr, SW_SHOWNORMAL);
+        TerminateNow();
+    }
+    image_.Show(hWnd(), 102);
+    if (g_loginLoader) {
+        g_loginLoader();
+    }
+}
+
+void LoadFrm::OnUnload() {
+    image_.Release();
+}
+
+} // namespace velm

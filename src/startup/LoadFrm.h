@@ -1,0 +1,43 @@
+// The loading window: network and update checks at creation, then a transparent splash shown
+// while the login page loads.
+#pragma once
+
+#include "base/WindowObject.h"
+#include "startup/CKoDownLoadFile.h"
+#include "startup/LayeredImage.h"
+
+#include <functional>
+#include <string>
+
+namespace velm {
+
+class LoadFrm : public WindowObject {
+public:
+    // The instance, created on first use; creation runs the network and update checks, which may
+    // end the process.
+    static LoadFrm& Get();
+    static bool Exists() noexcept;
+
+    // The program's command line (without the program name), read by the load step.
+    static void SetCommandLine(std::string commandLine);
+    // The connection test; the system's InternetGetConnectedState unless replaced.
+    static void SetConnectionCheck(bool (*check)());
+    // Loads the login windows (step 6 of the load). Until one is set, start-up stops at the splash.
+    static void SetLoginLoader(std::function<void()> loader);
+
+    const LayeredImage& Image() const noexcept { return image_; }
+
+protected:
+    FormDesign Design() const override;
+    void OnLoad() override;
+    void OnUnload() override;
+
+private:
+    LoadFrm();
+    void CheckUpdate();
+
+    LayeredImage image_;
+    CKoDownLoadFile downloader_;
+};
+
+} // namespace velm

@@ -1,0 +1,6 @@
+#pragma once
+
+namespace velm {
+// The program: start-up checks, the splash, then the message loop until the last window is gone.
+int RunClient(const char* commandLine);
+} // namespace velm

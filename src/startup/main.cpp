@@ -1,0 +1,7 @@
+#include "startup/Startup.h"
+
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    return velm::RunClient(commandLine);
+}

@@ -1,0 +1,155 @@
+// The whole program under Wine against the demo server: the update offer, the splash, the
+// updater launch and the "/web" shortcut.
+#include "startup/Manifest.h"
+#include "startup/Messages.h"
+#include "startup/PublicData.h"
+
+#include "Config.h"
+#include "base/Text.h"
+#include "support/DemoServer.h"
+#include "support/WinTest.h"
+
+#include <gtest/gtest.h>
+
+namespace velm {
+namespace {
+
+using namespace velm::test;
+
+class WholeProgram : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(DemoReset()) << "the demo server is not running"; }
+    void TearDown() override {
+        client.Kill();
+        DemoReset();
+    }
+    bool Start(const std::wstring& arguments = L"") {
+        return client.Start(VelmExePath(), arguments,
+                            {{L"TMP", temp.wpath()}, {L"TEMP", temp.wpath()}});
+    }
+    HWND WaitSplash() { return WaitForClass(L"velm.LoadFrm", client.Pid(), 15000); }
+
+    TempDir temp;
+    ChildProcess client;
+};
+
+TEST_F(WholeProgram, EqualVersionShowsTheSplashCentredAndNoBox) {
+    ASSERT_TRUE(DemoSetVersion("1.1.0"));
+    ASSERT_TRUE(Start());
+    HWND splash = WaitSplash();
+    ASSERT_NE(splash, nullptr);
+    Pump(300);
+    EXPECT_TRUE(::IsWindowVisible(splash));
+    RECT r{};
+    ::GetWindowRect(splash, &r);
+    EXPECT_EQ(r.right - r.left, 356);
+    EXPECT_EQ(r.bottom - r.top, 122);
+    EXPECT_EQ(r.left, (::GetSystemMetrics(SM_CXSCREEN) - 356) / 2);
+    EXPECT_EQ(r.top, (::GetSystemMetrics(SM_CYSCREEN) - 122) / 2);
+    EXPECT_EQ(WindowText(splash), L"Form1");
+    EXPECT_NE(::GetWindowLongW(splash, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+    EXPECT_NE(::GetWindowLongW(splash, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0) << "no taskbar button";
+    EXPECT_TRUE(NoDialogFor(L"提示", client.Pid(), 500));
+    std::string manifest = temp.path() + "update.txt";
+    EXPECT_EQ(ReadFileBytes(manifest), "[velm]\r\nversion=1.1.0\r\n");
+    EXPECT_NE(FileAttributes(manifest) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_TRUE(client.Running());
+    Pixels screen = CaptureScreen();
+    SaveBmp(screen, ShotsDir() + "splash.bmp");
+}
+
+TEST_F(WholeProgram, DifferentVersionAsksAndNoContinuesToTheSplash) {
+    ASSERT_TRUE(DemoSetVersion("1.1.1"));
+    ASSERT_TRUE(Start());
+    HWND box = WaitForDialog(L"提示", client.Pid(), 15000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), Widen(kNewVersionText));
+    EXPECT_EQ(MessageBoxButtons(box), (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(::FindWindowW(L"velm.LoadFrm", nullptr), nullptr) << "the check comes first";
+    PressButton(box, IDNO);
+    HWND splash = WaitSplash();
+    ASSERT_NE(splash, nullptr);
+    EXPECT_TRUE(client.Running());
+}
+
+TEST_F(WholeProgram, VersionWrittenDifferentlyCountsAsNew) {
+    ASSERT_TRUE(DemoSet("/gamehome/velm/update.txt", 200, "Version = 1.1.0\r\n"));
+    ASSERT_TRUE(Start());
+    HWND box = WaitForDialog(L"提示", client.Pid(), 15000);
+    ASSERT_NE(box, nullptr);
+    PressButton(box, IDNO);
+    EXPECT_NE(WaitSplash(), nullptr);
+}
+
+TEST_F(WholeProgram, YesStartsTheUpdaterWithTheClientPathsAndEnds) {
+    ASSERT_TRUE(DemoSetVersion("2.0.0"));
+    ASSERT_TRUE(Start());
+    HWND box = WaitForDialog(L"提示", client.Pid(), 15000);
+    ASSERT_NE(box, nullptr);
+    PressButton(box, IDYES);
+    ASSERT_TRUE(client.Wait(15000)) << "the client ends at once";
+    EXPECT_EQ(::FindWindowW(L"velm.LoadFrm", nullptr), nullptr);
+    EXPECT_EQ(ReadFileBytes(temp.path() + "Update.exe"), ResourceBytes(101, "UPDATE"));
+    // The updater shows its parameter string.
+    HWND updater = WaitForDialog(L"更新程序", 0, 15000);
+    ASSERT_NE(updater, nullptr);
+    std::wstring exe = VelmExePath();
+    std::string exeAnsi(exe.begin(), exe.end());
+    std::string expected = UpdaterParameters(exeAnsi);
+    EXPECT_NE(MessageBoxText(updater).find(Widen(expected)), std::wstring::npos)
+        << Narrow(MessageBoxText(updater)) << " vs " << expected;
+    PressButton(updater, IDOK);
+}
+
+TEST_F(WholeProgram, NoManifestAtStartIsSilent) {
+    ASSERT_TRUE(DemoSet("/gamehome/velm/update.txt", 404, "missing"));
+    ASSERT_TRUE(Start());
+    EXPECT_NE(WaitSplash(), nullptr);
+    EXPECT_TRUE(NoDialogFor(L"提示", client.Pid(), 500));
+    EXPECT_FALSE(FileExists(temp.path() + "update.txt"));
+}
+
+TEST_F(WholeProgram, FailedDownloadReadsTheEarlierManifest) {
+    WriteFileBytes(temp.path() + "update.txt", "version=0.9.0\r\n");
+    ASSERT_TRUE(DemoSet("/gamehome/velm/update.txt", 500, "error"));
+    ASSERT_TRUE(Start());
+    HWND box = WaitForDialog(L"提示", client.Pid(), 15000);
+    ASSERT_NE(box, nullptr) << "the earlier manifest offers its version";
+    PressButton(box, IDNO);
+    EXPECT_NE(WaitSplash(), nullptr);
+}
+
+TEST_F(WholeProgram, WebSwitchOpensTheMakerHomePageAndEnds) {
+    char log[MAX_PATH] = {};
+    ASSERT_TRUE(::GetEnvironmentVariableA("VELM_BROWSER_LOG", log, MAX_PATH));
+    std::string logPath = FromUnixPath(log);
+    ::DeleteFileA(logPath.c_str());
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, nullptr, 0,
+                                KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    std::string browser = std::string(VELM_SOURCE_DIR) + "/tests/e2e/record-browser.sh";
+    ::RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(browser.c_str()),
+                     static_cast<DWORD>(browser.size() + 1));
+    ::RegCloseKey(key);
+
+    ASSERT_TRUE(DemoSetVersion("1.1.0"));
+    ASSERT_TRUE(Start(L"/web"));
+    ASSERT_TRUE(client.Wait(15000));
+    EXPECT_TRUE(FileExists(temp.path() + "update.txt")) << "the checks run before the switch";
+    std::string opened;
+    for (int i = 0; i < 100 && opened.empty(); ++i) {
+        Pump(100);
+        opened = ReadFileBytes(logPath);
+    }
+    EXPECT_EQ(opened, std::string(VELM_MAKER_HOME) + "\n");
+}
+
+TEST_F(WholeProgram, OtherCommandLinesAreIgnored) {
+    ASSERT_TRUE(DemoSetVersion("1.1.0"));
+    ASSERT_TRUE(Start(L"/WEB"));
+    EXPECT_NE(WaitSplash(), nullptr);
+}
+
+} // namespace
+} // namespace velm

@@ -1,0 +1,231 @@
+#!/usr/bin/env python3
+"""The local demo server: everything the client asks the network for, on 127.0.0.1.
+
+  /gamehome/velm/update.txt   the update manifest (version line from --version)
+  /velm/login/                the login page; its links drive the client through app:// addresses
+  /velm/game/1/, /velm/game/2/  two game pages with titles
+  /velm/                      the operator's official site
+  /maker/                     the maker's home page
+
+With --control, tests may replace any path's answer:
+  GET /__control/set?path=/x&status=200&body=...   (body URL-encoded; type=text/html etc.)
+  GET /__control/reset                             back to the built-in pages
+
+Python standard library only.
+"""
+import argparse
+import os
+import signal
+import socket
+import sys
+import threading
+import time
+import urllib.parse
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+HOST = "127.0.0.1"
+
+
+def page(title, body, background="#FFFFFF", extra_head=""):
+    return f"""<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>{title}</title>{extra_head}</head>
+<body style="margin:0;background:{background};font-family:sans-serif">
+{body}
+</body></html>
+"""
+
+
+def login_page(base):
+    # The page is shown shifted 7 px left and 52 px up inside the skin; the key colour #FEFEFE
+    # lets the skin show through and makes those parts click-through.
+    game1 = f"{base}/velm/game/1/"
+    game2 = f"{base}/velm/game/2/"
+    body = f"""
+<div style="position:absolute;left:0;top:0;width:920px;height:112px;background:#FEFEFE"></div>
+<div style="margin:120px 0 0 240px;width:440px;padding:24px;background:#FFFFFF;
+            border:1px solid #9DB4D6">
+  <h2 style="color:#123A6E">欢迎来到 OrvikVelmora</h2>
+  <p>请选择服务器进入游戏：</p>
+  <p><a id="game1" href="app://loadgame|{game1}|1">进入 晨曦一区</a></p>
+  <p><a id="game2" href="app://loadgame|{game2}|2">进入 星辰二区</a></p>
+  <p><a id="minimize" href="app://minimize">最小化</a>
+     &nbsp; <a id="exit" href="app://exitgame">退出</a></p>
+</div>
+"""
+    return page("OrvikVelmora 登录", body, background="#FEFEFE")
+
+
+def game_page(n, name):
+    body = f"""
+<div style="padding:24px">
+  <h1>{name}</h1>
+  <p>这里是 OrvikVelmora 的游戏页面（第 {n} 区）。</p>
+  <p><a href="/velm/game/{3 - n}/">前往另一区</a></p>
+</div>
+"""
+    return page(f"OrvikVelmora {name}", body, background="#E8F0FA")
+
+
+class State:
+    def __init__(self, version, base):
+        self.version = version
+        self.base = base
+        self.lock = threading.Lock()
+        self.overrides = {}
+
+    def builtin(self, path):
+        if path == "/gamehome/velm/update.txt":
+            text = f"[velm]\r\nversion={self.version}\r\n"
+            return 200, "text/plain", text.encode("ascii")
+        if path in ("/velm/login/", "/velm/login"):
+            return 200, "text/html; charset=utf-8", login_page(self.base).encode("utf-8")
+        if path in ("/velm/game/1/", "/velm/game/1"):
+            return 200, "text/html; charset=utf-8", game_page(1, "晨曦一区").encode("utf-8")
+        if path in ("/velm/game/2/", "/velm/game/2"):
+            return 200, "text/html; charset=utf-8", game_page(2, "星辰二区").encode("utf-8")
+        if path in ("/velm/", "/velm"):
+            body = page("OrvikVelmora 官方网站", "<h1>OrvikVelmora 官方网站</h1>")
+            return 200, "text/html; charset=utf-8", body.encode("utf-8")
+        if path in ("/maker/", "/maker"):
+            body = page("Velm 客户端", "<h1>Velm 客户端</h1><p>游戏客户端制作者主页。</p>")
+            return 200, "text/html; charset=utf-8", body.encode("utf-8")
+        return 404, "text/plain", b"not found\n"
+
+
+def make_handler(state, control):
+    class Handler(BaseHTTPRequestHandler):
+        protocol_version = "HTTP/1.1"
+        server_version = "velm-demo/1"
+
+        def log_message(self, fmt, *args):
+            if os.environ.get("VELM_DEMO_VERBOSE"):
+                sys.stderr.write("%s - %s\n" % (self.address_string(), fmt % args))
+
+        def answer(self, status, ctype, body):
+            self.send_response(status)
+            self.send_header("Content-Type", ctype)
+            self.send_header("Content-Length", str(len(body)))
+            self.send_header("Cache-Control", "no-store")
+            self.end_headers()
+            if self.command != "HEAD":
+                self.wfile.write(body)
+
+        def do_HEAD(self):
+            self.do_GET()
+
+        def do_GET(self):
+            url = urllib.parse.urlsplit(self.path)
+            if control and url.path.startswith("/__control/"):
+                return self.control(url)
+            with state.lock:
+                override = state.overrides.get(url.path)
+            if override:
+                return self.answer(*override)
+            return self.answer(*state.builtin(url.path))
+
+        def control(self, url):
+            query = urllib.parse.parse_qs(url.query, keep_blank_values=True)
+            if url.path == "/__control/set":
+                path = query.get("path", ["/"])[0]
+                status = int(query.get("status", ["200"])[0])
+                ctype = query.get("type", ["text/plain"])[0]
+                body = query.get("body", [""])[0].encode("utf-8")
+                with state.lock:
+                    state.overrides[path] = (status, ctype, body)
+            elif url.path == "/__control/version":
+                with state.lock:
+                    state.version = query.get("value", ["1.1.0"])[0]
+            elif url.path == "/__control/reset":
+                with state.lock:
+                    state.overrides.clear()
+                    state.version = state.initial_version
+            else:
+                return self.answer(404, "text/plain", b"unknown control\n")
+            return self.answer(200, "text/plain", b"ok\n")
+
+    return Handler
+
+
+def stop(pidfile):
+    try:
+        with open(pidfile) as f:
+            pid = int(f.read().strip())
+    except (OSError, ValueError):
+        return 0
+    try:
+        os.kill(pid, signal.SIGTERM)
+    except ProcessLookupError:
+        pass
+    for _ in range(50):
+        try:
+            os.kill(pid, 0)
+        except ProcessLookupError:
+            break
+        time.sleep(0.1)
+    try:
+        os.unlink(pidfile)
+    except OSError:
+        pass
+    return 0
+
+
+def wait_listening(port, seconds=10):
+    end = time.time() + seconds
+    while time.time() < end:
+        try:
+            with socket.create_connection((HOST, port), timeout=0.5):
+                return True
+        except OSError:
+            time.sleep(0.05)
+    return False
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--port", type=int, default=8731)
+    ap.add_argument("--version", default="1.1.0", help="version written in the manifest")
+    ap.add_argument("--control", action="store_true", help="enable /__control/ for tests")
+    ap.add_argument("--daemon", action="store_true", help="detach once listening")
+    ap.add_argument("--pidfile")
+    ap.add_argument("--stop", action="store_true", help="stop the server named by --pidfile")
+    args = ap.parse_args()
+
+    if args.stop:
+        return stop(args.pidfile)
+
+    base = f"http://{HOST}:{args.port}"
+    state = State(args.version, base)
+    state.initial_version = args.version
+    try:
+        server = ThreadingHTTPServer((HOST, args.port), make_handler(state, args.control))
+    except OSError as e:
+        sys.stderr.write(f"demo server: cannot listen on {HOST}:{args.port}: {e}\n")
+        return 1
+    server.daemon_threads = True
+
+    if args.daemon:
+        child = os.fork()
+        if child > 0:
+            # The socket already listens; the parent records the child and returns at once.
+            if args.pidfile:
+                with open(args.pidfile, "w") as f:
+                    f.write(str(child))
+            return 0 if wait_listening(args.port) else 1
+        os.setsid()
+        devnull = os.open(os.devnull, os.O_RDWR)
+        for fd in (0, 1, 2):
+            os.dup2(devnull, fd)
+    elif args.pidfile:
+        with open(args.pidfile, "w") as f:
+            f.write(str(os.getpid()))
+    signal.signal(signal.SIGTERM, lambda *_: threading.Thread(target=server.shutdown).start())
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+    server.server_close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
