@@ -86,7 +86,7 @@ endforeach()
 # The demo server for the whole-program tests: started before them, stopped after.
 set(VELM_DEMO_PIDFILE ${CMAKE_BINARY_DIR}/demo_server.pid)
 add_test(NAME demo_server_start COMMAND Python3::Interpreter
-    ${CMAKE_SOURCE_DIR}/tools/demo_server.py --port 8731 --control --daemon
+    ${CMAKE_SOURCE_DIR}/tools/demo_server.py --port ${VELM_DEMO_PORT} --control --daemon
     --pidfile ${VELM_DEMO_PIDFILE})
 add_test(NAME demo_server_stop COMMAND Python3::Interpreter
     ${CMAKE_SOURCE_DIR}/tools/demo_server.py --stop --pidfile ${VELM_DEMO_PIDFILE})

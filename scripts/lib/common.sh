@@ -7,6 +7,10 @@ export WINEPREFIX="$VELM_BUILD/wine"
 export WINEARCH=win32
 export WINEDEBUG=-all
 
+# The demo server's port. A second checkout on the same machine picks another one before its first
+# build, so the two test runs do not meet on one port.
+export VELM_DEMO_PORT="${VELM_DEMO_PORT:-8731}"
+
 velm_log() { printf '== %s\n' "$*" >&2; }
 
 VELM_PACKAGES=(g++-mingw-w64-i686 wine wine32 xvfb xauth cmake ninja-build googletest g++
@@ -62,7 +66,8 @@ velm_build() {
 velm_build_all() {
     velm_build host -DCMAKE_BUILD_TYPE=Debug
     velm_build win -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$VELM_ROOT/cmake/mingw-i686.cmake"
+        -DCMAKE_TOOLCHAIN_FILE="$VELM_ROOT/cmake/mingw-i686.cmake" \
+        -DVELM_DEMO_PORT="$VELM_DEMO_PORT"
 }
 
 # Starts a private Xvfb and exports DISPLAY. VELM_XVFB_PID holds its pid.
