@@ -130,6 +130,9 @@ void WindowObject::CentreOnScreen(HWND hwnd) {
 void WindowObject::SetQuitOnLastWindow(bool quit) noexcept {
     g_quitOnLastWindow = quit;
 }
+bool WindowObject::QuitOnLastWindow() noexcept {
+    return g_quitOnLastWindow;
+}
 int WindowObject::LiveWindows() noexcept {
     return g_liveWindows;
 }

@@ -48,6 +48,7 @@ public:
     // When the last window object's window is gone the message loop is told to end. Tests that
     // create window objects of their own turn this off.
     static void SetQuitOnLastWindow(bool quit) noexcept;
+    static bool QuitOnLastWindow() noexcept;
     static int LiveWindows() noexcept;
 
 protected:

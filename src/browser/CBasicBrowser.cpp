@@ -1,0 +1,547 @@
+#include "browser/CBasicBrowser.h"
+
+#include "base/Log.h"
+#include "base/Text.h"
+
+#include <wininet.h>
+
+#include <algorithm>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace velm {
+namespace {
+
+constexpr wchar_t kClassName[] = L"velm.BasicBrowser";
+constexpr UINT kFetchDone = WM_APP + 0x51;
+constexpr UINT_PTR kRefreshTimer = 1;
+constexpr long kUnknownProtocol = static_cast<long>(0x800C000DL);
+constexpr long kResourceNotFound = static_cast<long>(0x800C0005L);
+constexpr size_t kMaxPageBytes = 8u << 20;
+constexpr size_t kMaxFrames = 16;
+
+struct Page {
+    bool ok = false;
+    long status = 0;
+    std::string url;  // after redirects
+    std::string body; // UTF-8
+};
+
+std::string LowerAscii(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    return s;
+}
+
+// The page's bytes as UTF-8: GBK pages (by header or meta element) are converted, a UTF-8 byte
+// order mark is dropped.
+std::string ToUtf8(std::string bytes, const std::string& contentType) {
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        bytes.erase(0, 3);
+    }
+    std::string head = LowerAscii(contentType + " " + bytes.substr(0, 1024));
+    bool gbk = head.find("charset=gb") != std::string::npos ||
+               head.find("charset=\"gb") != std::string::npos;
+    if (!gbk || bytes.empty()) {
+        return bytes;
+    }
+    int n = ::MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(std::max(n, 0)), L'\0');
+    ::MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+    return Narrow(wide);
+}
+
+Page FetchPage(HINTERNET session, const std::string& url) {
+    Page page;
+    page.url = url;
+    UniqueInternet request(::InternetOpenUrlW(
+        session, Widen(url).c_str(), nullptr, 0,
+        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI, 0));
+    if (!request) {
+        page.status = kResourceNotFound;
+        return page;
+    }
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (::HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                         &size, nullptr)) {
+        page.status = static_cast<long>(status);
+    }
+    wchar_t type[256] = {};
+    DWORD typeSize = sizeof(type);
+    std::string contentType;
+    if (::HttpQueryInfoW(request.get(), HTTP_QUERY_CONTENT_TYPE, type, &typeSize, nullptr)) {
+        contentType = Narrow(type);
+    }
+    wchar_t finalUrl[2048] = {};
+    DWORD urlSize = sizeof(finalUrl);
+    if (::InternetQueryOptionW(request.get(), INTERNET_OPTION_URL, finalUrl, &urlSize) &&
+        finalUrl[0]) {
+        page.url = Narrow(finalUrl);
+    }
+    std::string bytes;
+    char buffer[8192];
+    DWORD got = 0;
+    while (::InternetReadFile(request.get(), buffer, sizeof(buffer), &got) && got > 0) {
+        bytes.append(buffer, got);
+        if (bytes.size() > kMaxPageBytes) {
+            break;
+        }
+    }
+    page.body = ToUtf8(std::move(bytes), contentType);
+    page.ok = true;
+    return page;
+}
+
+bool StartsWith(const std::string& s, const char* prefix) {
+    return LowerAscii(s.substr(0, std::char_traits<char>::length(prefix))) == prefix;
+}
+
+// Measures text with the browser's fonts on a screen-compatible DC.
+class GdiMeasurer final : public TextMeasurer {
+public:
+    explicit GdiMeasurer(std::function<HFONT(const FontSpec&)> font)
+        : dc_(::CreateCompatibleDC(nullptr)), font_(std::move(font)) {}
+    int Width(std::string_view utf8, const FontSpec& spec) override {
+        SelectScope select(dc_.get(), font_(spec));
+        std::wstring text = Widen(utf8);
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc_.get(), text.c_str(), static_cast<int>(text.size()), &size);
+        return size.cx;
+    }
+    int LineHeight(const FontSpec& spec) override {
+        SelectScope select(dc_.get(), font_(spec));
+        TEXTMETRICW tm{};
+        ::GetTextMetricsW(dc_.get(), &tm);
+        return tm.tmHeight + tm.tmExternalLeading;
+    }
+
+private:
+    UniqueMemoryDc dc_;
+    std::function<HFONT(const FontSpec&)> font_;
+};
+
+} // namespace
+
+struct CBasicBrowser::FetchResult {
+    unsigned navigation = 0;
+    bool unknownScheme = false;
+    Page top;
+    std::vector<std::string> frames; // addresses of the frames fetched, in document order
+};
+
+// Where worker threads leave their results; the browser takes them on its window thread. A
+// worker that finishes after the browser is gone finds no window and drops its result.
+struct CBasicBrowser::Mailbox {
+    std::mutex lock;
+    HWND hwnd = nullptr;
+    std::deque<std::unique_ptr<FetchResult>> results;
+
+    void Post(std::unique_ptr<FetchResult> result) {
+        std::lock_guard<std::mutex> hold(lock);
+        if (!hwnd) {
+            return;
+        }
+        results.push_back(std::move(result));
+        ::PostMessageW(hwnd, kFetchDone, 0, 0);
+    }
+};
+
+namespace {
+void FetchWorker(std::shared_ptr<CBasicBrowser::Mailbox> mailbox,
+                 std::unique_ptr<CBasicBrowser::FetchResult> result, std::string url) {
+    UniqueInternet session(::InternetOpenW(L"Mozilla/4.0 (compatible; velm)",
+                                           INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (session) {
+        result->top = FetchPage(session.get(), url);
+        if (result->top.ok) {
+            HtmlDocument doc = HtmlDocument::Parse(result->top.body, result->top.url);
+            for (const std::string& frame : doc.Frames()) {
+                if (result->frames.size() >= kMaxFrames) {
+                    break;
+                }
+                // The frame's document is loaded so that its completion is real; the engine
+                // paints only the top document.
+                Page page = FetchPage(session.get(), frame);
+                result->frames.push_back(page.url);
+            }
+        }
+    } else {
+        result->top.url = url;
+        result->top.status = kResourceNotFound;
+    }
+    mailbox->Post(std::move(result));
+}
+} // namespace
+
+std::unique_ptr<IBrowser> CBasicBrowser::Create(HWND parent, const RECT& place) {
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = &CBasicBrowser::StaticWndProc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        wc.lpszClassName = kClassName;
+        return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }();
+    if (!registered) {
+        return nullptr;
+    }
+    std::unique_ptr<CBasicBrowser> browser(new CBasicBrowser());
+    HWND hwnd =
+        ::CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, place.left,
+                          place.top, place.right - place.left, place.bottom - place.top, parent,
+                          nullptr, ::GetModuleHandleW(nullptr), browser.get());
+    if (!hwnd) {
+        return nullptr;
+    }
+    browser->window_.reset(hwnd);
+    browser->mailbox_ = std::make_shared<Mailbox>();
+    browser->mailbox_->hwnd = hwnd;
+    return browser;
+}
+
+CBasicBrowser::~CBasicBrowser() {
+    *alive_ = false;
+    if (mailbox_) {
+        std::lock_guard<std::mutex> hold(mailbox_->lock);
+        mailbox_->hwnd = nullptr;
+        mailbox_->results.clear();
+    }
+    if (HWND hwnd = window_.get()) {
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        ::KillTimer(hwnd, kRefreshTimer);
+    }
+    window_.reset();
+    surface_.Reset();
+    fonts_.clear();
+}
+
+void CBasicBrowser::Move(int left, int top, int width, int height) {
+    if (window_) {
+        ::MoveWindow(window_.get(), left, top, width, height, TRUE);
+    }
+}
+
+void CBasicBrowser::Navigate(const std::string& url) {
+    std::shared_ptr<bool> alive = alive_;
+    bool cancel = false;
+    if (auto handler = events.BeforeNavigate2) {
+        try {
+            handler(url, cancel);
+        } catch (...) {
+            LogError("CBasicBrowser.Navigate: before-navigate handler failed");
+        }
+    }
+    if (!*alive || cancel) {
+        return;
+    }
+    Start(url);
+}
+
+void CBasicBrowser::Refresh() {
+    if (document_) {
+        Start(document_->Url());
+    }
+}
+
+void CBasicBrowser::Start(const std::string& url) {
+    if (!window_) {
+        return;
+    }
+    ::KillTimer(window_.get(), kRefreshTimer);
+    auto result = std::make_unique<FetchResult>();
+    result->navigation = ++navigation_;
+    if (StartsWith(url, "http://") || StartsWith(url, "https://")) {
+        try {
+            std::thread(FetchWorker, mailbox_, std::move(result), url).detach();
+        } catch (...) {
+            LogError("CBasicBrowser.Start: no worker thread");
+        }
+        return;
+    }
+    result->top.url = url;
+    if (StartsWith(url, "about:")) {
+        result->top.ok = true; // an empty document
+    } else {
+        result->unknownScheme = true;
+    }
+    mailbox_->Post(std::move(result));
+}
+
+void CBasicBrowser::Deliver() {
+    for (;;) {
+        std::unique_ptr<FetchResult> result;
+        {
+            std::lock_guard<std::mutex> hold(mailbox_->lock);
+            if (mailbox_->results.empty()) {
+                return;
+            }
+            result = std::move(mailbox_->results.front());
+            mailbox_->results.pop_front();
+        }
+        std::shared_ptr<bool> alive = alive_;
+        Complete(*result);
+        if (!*alive) {
+            return;
+        }
+    }
+}
+
+void CBasicBrowser::Complete(FetchResult& result) {
+    if (result.navigation != navigation_) {
+        return; // a later navigation replaced this one
+    }
+    std::shared_ptr<bool> alive = alive_;
+    const unsigned navigation = navigation_;
+    // Each handler may destroy the browser or start another navigation; after either, the rest
+    // of this completion no longer applies.
+    auto still = [&] { return *alive && navigation_ == navigation; };
+    auto raise = [&](const auto& handler, auto&&... args) {
+        if (!handler) {
+            return;
+        }
+        auto copy = handler;
+        try {
+            copy(args...);
+        } catch (...) {
+            LogError("CBasicBrowser: event handler failed");
+        }
+    };
+    const std::string url = result.top.url;
+    if (result.unknownScheme) {
+        raise(events.NavigateError, url, kUnknownProtocol);
+        return;
+    }
+    // A page that could not be fetched completes as an empty document.
+    document_ = HtmlDocument::Parse(result.top.body, url);
+    layoutValid_ = false;
+    ::SetWindowTextW(window_.get(), Widen(url).c_str());
+    ::InvalidateRect(window_.get(), nullptr, FALSE);
+    if (!result.top.ok || result.top.status >= 400) {
+        raise(events.NavigateError, url, result.top.status);
+        if (!still()) {
+            return;
+        }
+    }
+    raise(events.TitleChange, document_->Title().value_or(url));
+    if (!still()) {
+        return;
+    }
+    for (const std::string& frame : result.frames) {
+        raise(events.DocumentComplete, frame, false);
+        if (!still()) {
+            return;
+        }
+    }
+    raise(events.DocumentComplete, url, true);
+    if (!still() || !document_ || !document_->Refresh()) {
+        return;
+    }
+    refreshUrl_ = document_->Refresh()->url;
+    ::SetTimer(window_.get(), kRefreshTimer,
+               static_cast<UINT>(std::max(document_->Refresh()->seconds, 0)) * 1000u, nullptr);
+}
+
+std::string CBasicBrowser::DocumentUrl() const {
+    return document_ ? document_->Url() : std::string();
+}
+std::string CBasicBrowser::RootInnerHtml() const {
+    return document_ ? document_->RootInnerHtml() : std::string();
+}
+bool CBasicBrowser::SetRootStyle(const std::string& name, const std::string& value) {
+    if (!document_) {
+        return false;
+    }
+    document_->SetRootStyle(name, value);
+    return true;
+}
+std::string CBasicBrowser::RootStyle(const std::string& name) const {
+    if (!document_) {
+        return {};
+    }
+    auto it = document_->RootStyle().find(name);
+    return it == document_->RootStyle().end() ? std::string() : it->second;
+}
+
+HFONT CBasicBrowser::Font(const FontSpec& spec) {
+    auto key = std::make_pair(spec.size, spec.bold);
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) {
+        return it->second.get();
+    }
+    UniqueFont font(::CreateFontW(-spec.size, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                                  FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                  L"Microsoft YaHei"));
+    HFONT h = font.get();
+    fonts_.emplace(key, std::move(font));
+    return h;
+}
+
+const PageLayout& CBasicBrowser::Layout() {
+    if (!layoutValid_) {
+        RECT client{};
+        ::GetClientRect(window_.get(), &client);
+        if (document_) {
+            GdiMeasurer measurer([this](const FontSpec& spec) { return Font(spec); });
+            layout_ = LayoutPage(*document_, client.right, measurer);
+        } else {
+            layout_ = PageLayout{};
+        }
+        layoutValid_ = true;
+    }
+    return layout_;
+}
+
+void CBasicBrowser::Paint() {
+    PaintScope paint(window_.get());
+    RECT client{};
+    ::GetClientRect(window_.get(), &client);
+    if (client.right <= 0 || client.bottom <= 0) {
+        return;
+    }
+    if (!surface_ || surface_.width() != client.right || surface_.height() != client.bottom) {
+        surface_.Create(paint.dc(), client.right, client.bottom);
+    }
+    if (!surface_) {
+        return;
+    }
+    HDC dc = surface_.dc();
+    const PageLayout& layout = Layout();
+    {
+        UniqueBrush back(::CreateSolidBrush(layout.background));
+        ::FillRect(dc, &client, back.get());
+    }
+    ::SetBkMode(dc, TRANSPARENT);
+    for (const DisplayItem& item : layout.items) {
+        if (item.kind == DisplayItem::Kind::Fill) {
+            RECT r{item.x, item.y, item.x + item.width, item.y + item.height};
+            UniqueBrush brush(::CreateSolidBrush(item.colour));
+            ::FillRect(dc, &r, brush.get());
+            continue;
+        }
+        SelectScope font(dc, Font(item.font));
+        ::SetTextColor(dc, item.colour);
+        std::wstring text = Widen(item.text);
+        ::TextOutW(dc, item.x, item.y, text.c_str(), static_cast<int>(text.size()));
+        if (item.underline) {
+            TEXTMETRICW tm{};
+            ::GetTextMetricsW(dc, &tm);
+            RECT line{item.x, item.y + tm.tmAscent + 1, item.x + item.width,
+                      item.y + tm.tmAscent + 2};
+            UniqueBrush brush(::CreateSolidBrush(item.colour));
+            ::FillRect(dc, &line, brush.get());
+        }
+    }
+    ::BitBlt(paint.dc(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+}
+
+void CBasicBrowser::ShowContextMenu(POINT screen) {
+    UniqueMenu menu(::CreatePopupMenu());
+    if (!menu) {
+        return;
+    }
+    ::AppendMenuW(menu.get(), MF_STRING, 1, Widen("刷新").c_str());
+    std::shared_ptr<bool> alive = alive_;
+    UINT chosen =
+        static_cast<UINT>(::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
+                                           screen.y, 0, window_.get(), nullptr));
+    if (*alive && chosen == 1) {
+        Refresh();
+    }
+}
+
+LRESULT CALLBACK CBasicBrowser::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<CBasicBrowser*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) {
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    if (msg == WM_NCDESTROY) {
+        // The parent went first: forget the window so nothing is destroyed twice.
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->window_.release();
+        if (self->mailbox_) {
+            std::lock_guard<std::mutex> hold(self->mailbox_->lock);
+            self->mailbox_->hwnd = nullptr;
+        }
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    try {
+        return self->WndProc(hwnd, msg, wParam, lParam);
+    } catch (...) {
+        LogError("CBasicBrowser.WndProc: handler failed");
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+LRESULT CBasicBrowser::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case kFetchDone:
+        Deliver();
+        return 0;
+    case WM_TIMER:
+        if (wParam == kRefreshTimer) {
+            ::KillTimer(hwnd, kRefreshTimer);
+            Navigate(refreshUrl_);
+            return 0;
+        }
+        break;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_SIZE:
+        layoutValid_ = false;
+        ::InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT) {
+            POINT pt{};
+            ::GetCursorPos(&pt);
+            ::ScreenToClient(hwnd, &pt);
+            if (!Layout().LinkAt(pt.x, pt.y).empty()) {
+                ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
+                return TRUE;
+            }
+        }
+        break;
+    case WM_LBUTTONDOWN:
+        pressedLink_ =
+            Layout().LinkAt(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+        return 0;
+    case WM_LBUTTONUP: {
+        std::string link =
+            Layout().LinkAt(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+        bool follow = !link.empty() && link == pressedLink_;
+        pressedLink_.clear();
+        if (follow) {
+            Navigate(link);
+        }
+        return 0;
+    }
+    case WM_CONTEXTMENU:
+        if (!suppressMenu_) {
+            POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            if (pt.x == -1 && pt.y == -1) {
+                pt = {0, 0};
+                ::ClientToScreen(hwnd, &pt);
+            }
+            ShowContextMenu(pt);
+        }
+        return 0;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+} // namespace velm

@@ -1,0 +1,66 @@
+// The basic browser engine: fetches pages over HTTP with WinINet on a worker thread and raises
+// the browser events in the system control's order (before-navigate, title, frame completions,
+// top completion). It paints the page's background, text and links, follows a clicked link and
+// a refresh meta element. It exists so the client runs where the system control has no HTML
+// renderer; it is no web browser.
+#pragma once
+
+#include "base/Handles.h"
+#include "browser/HtmlDocument.h"
+#include "browser/HtmlLayout.h"
+#include "browser/IBrowser.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace velm {
+
+class CBasicBrowser final : public IBrowser {
+public:
+    static std::unique_ptr<IBrowser> Create(HWND parent, const RECT& place);
+    ~CBasicBrowser() override;
+
+    HWND hWnd() const override { return window_.get(); }
+    void Move(int left, int top, int width, int height) override;
+    void Navigate(const std::string& url) override;
+    void Refresh() override;
+    std::string DocumentUrl() const override;
+    std::string RootInnerHtml() const override;
+    bool SetRootStyle(const std::string& name, const std::string& value) override;
+    std::string RootStyle(const std::string& name) const override;
+    void SuppressContextMenu(bool suppress) override { suppressMenu_ = suppress; }
+
+    // The current layout, for inspection.
+    const PageLayout& Layout();
+
+    struct FetchResult;
+    struct Mailbox;
+
+private:
+    CBasicBrowser() = default;
+    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void Start(const std::string& url);
+    void Deliver();
+    void Complete(FetchResult& result);
+    void Paint();
+    HFONT Font(const FontSpec& spec);
+    void ShowContextMenu(POINT screen);
+
+    UniqueWindow window_;
+    std::shared_ptr<Mailbox> mailbox_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    std::optional<HtmlDocument> document_;
+    PageLayout layout_;
+    bool layoutValid_ = false;
+    MemorySurface surface_;
+    std::map<std::pair<int, bool>, UniqueFont> fonts_;
+    unsigned navigation_ = 0;
+    std::string refreshUrl_;
+    std::string pressedLink_;
+    bool suppressMenu_ = false;
+};
+
+} // namespace velm

@@ -1,0 +1,586 @@
+#include "browser/CSystemBrowser.h"
+
+#include "base/Log.h"
+#include "base/Text.h"
+
+#include <exdispid.h>
+#include <mshtmhst.h>
+#include <mshtml.h>
+#include <ocidl.h>
+
+namespace velm {
+namespace {
+
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::RegCloseKey(h); }
+};
+using UniqueRegistryKey = Unique<RegistryKeyTraits>;
+
+// An owned BSTR.
+class Bstr {
+public:
+    Bstr() = default;
+    explicit Bstr(const std::string& utf8) : b_(::SysAllocString(Widen(utf8).c_str())) {}
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { ::SysFreeString(b_); }
+    BSTR get() const noexcept { return b_; }
+    BSTR* put() noexcept {
+        ::SysFreeString(b_);
+        b_ = nullptr;
+        return &b_;
+    }
+    std::string Utf8() const { return b_ ? Narrow(std::wstring_view(b_, ::SysStringLen(b_))) : ""; }
+
+private:
+    BSTR b_ = nullptr;
+};
+
+// An owned VARIANT.
+class Variant {
+public:
+    Variant() { ::VariantInit(&v_); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    ~Variant() { ::VariantClear(&v_); }
+    VARIANT* get() noexcept { return &v_; }
+
+private:
+    VARIANT v_;
+};
+
+// The value a VARIANT argument carries, through one level of reference.
+const VARIANT* Deref(const VARIANT* v) {
+    while (v && V_VT(v) == (VT_BYREF | VT_VARIANT)) {
+        v = V_VARIANTREF(v);
+    }
+    return v;
+}
+std::string VariantText(const VARIANT* v) {
+    v = Deref(v);
+    if (v && V_VT(v) == VT_BSTR && V_BSTR(v)) {
+        return Narrow(std::wstring_view(V_BSTR(v), ::SysStringLen(V_BSTR(v))));
+    }
+    if (v && V_VT(v) == (VT_BYREF | VT_BSTR) && V_BSTRREF(v) && *V_BSTRREF(v)) {
+        return Narrow(*V_BSTRREF(v));
+    }
+    return {};
+}
+long VariantLong(const VARIANT* v) {
+    v = Deref(v);
+    if (!v) {
+        return 0;
+    }
+    switch (V_VT(v)) {
+    case VT_I4:
+        return V_I4(v);
+    case VT_BYREF | VT_I4:
+        return V_I4REF(v) ? *V_I4REF(v) : 0;
+    case VT_UI4:
+        return static_cast<long>(V_UI4(v));
+    default:
+        return 0;
+    }
+}
+
+// The property of an automation object, by name, read or written.
+HRESULT DispatchProperty(IDispatch* object, const std::string& name, WORD flags, VARIANT* value) {
+    std::wstring wide = Widen(name);
+    LPOLESTR names[] = {wide.data()};
+    DISPID id = 0;
+    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    DISPPARAMS params{};
+    DISPID put = DISPID_PROPERTYPUT;
+    if (flags == DISPATCH_PROPERTYPUT) {
+        params.cArgs = 1;
+        params.rgvarg = value;
+        params.cNamedArgs = 1;
+        params.rgdispidNamedArgs = &put;
+        return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, nullptr, nullptr,
+                              nullptr);
+    }
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, value, nullptr,
+                          nullptr);
+}
+
+} // namespace
+
+// The control's container: client site, in-place site and frame, and document host UI handler.
+// Its owner pointer is cleared when the browser goes, while the control may still hold the site.
+class CSystemBrowser::Site final : public IOleClientSite,
+                                   public IOleInPlaceSite,
+                                   public IOleInPlaceFrame,
+                                   public IDocHostUIHandler {
+public:
+    explicit Site(CSystemBrowser* owner) : owner_(owner) {}
+    void Detach() noexcept { owner_ = nullptr; }
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
+            *out = static_cast<IOleClientSite*>(this);
+        } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite) {
+            *out = static_cast<IOleInPlaceSite*>(this);
+        } else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame) {
+            *out = static_cast<IOleInPlaceFrame*>(this);
+        } else if (iid == __uuidof(IDocHostUIHandler)) {
+            *out = static_cast<IDocHostUIHandler*>(this);
+        } else {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        long n = --refs_;
+        if (n == 0) {
+            delete this;
+        }
+        return static_cast<ULONG>(n);
+    }
+
+    // IOleClientSite
+    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** out) override {
+        if (out) {
+            *out = nullptr;
+        }
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetContainer(IOleContainer** out) override {
+        if (out) {
+            *out = nullptr;
+        }
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(WINBOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    // IOleWindow
+    STDMETHODIMP GetWindow(HWND* out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        *out = owner_ ? owner_->parent_ : nullptr;
+        return *out ? S_OK : E_FAIL;
+    }
+    STDMETHODIMP ContextSensitiveHelp(WINBOOL) override { return E_NOTIMPL; }
+
+    // IOleInPlaceSite
+    STDMETHODIMP CanInPlaceActivate() override { return owner_ ? S_OK : S_FALSE; }
+    STDMETHODIMP OnInPlaceActivate() override {
+        if (owner_) {
+            owner_->inPlaceActive_ = true;
+        }
+        return S_OK;
+    }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos,
+                                  LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
+        if (!frame || !doc || !pos || !clip || !info) {
+            return E_POINTER;
+        }
+        *frame = static_cast<IOleInPlaceFrame*>(this);
+        AddRef();
+        *doc = nullptr;
+        RECT place = owner_ ? owner_->place_ : RECT{};
+        *pos = place;
+        *clip = place;
+        info->fMDIApp = FALSE;
+        info->hwndFrame = owner_ ? owner_->parent_ : nullptr;
+        info->haccel = nullptr;
+        info->cAccelEntries = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(WINBOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override {
+        if (owner_) {
+            owner_->inPlaceActive_ = false;
+        }
+        return S_OK;
+    }
+    STDMETHODIMP DiscardUndoState() override { return S_OK; }
+    STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
+    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+
+    // IOleInPlaceUIWindow, IOleInPlaceFrame
+    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
+    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP EnableModeless(WINBOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+
+    // IDocHostUIHandler
+    STDMETHODIMP ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) override {
+        // S_OK: the host handled the menu, so the page shows none.
+        return owner_ && owner_->suppressMenu_ ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP GetHostInfo(DOCHOSTUIINFO* info) override {
+        if (!info) {
+            return E_POINTER;
+        }
+        info->dwFlags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_THEME | DOCHOSTUIFLAG_DPI_AWARE;
+        info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
+        return S_OK;
+    }
+    STDMETHODIMP ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
+                        IOleInPlaceUIWindow*) override {
+        return S_FALSE;
+    }
+    STDMETHODIMP HideUI() override { return S_OK; }
+    STDMETHODIMP UpdateUI() override { return S_OK; }
+    STDMETHODIMP OnDocWindowActivate(WINBOOL) override { return S_OK; }
+    STDMETHODIMP OnFrameWindowActivate(WINBOOL) override { return S_OK; }
+    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, WINBOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, const GUID*, DWORD) override { return S_FALSE; }
+    STDMETHODIMP GetOptionKeyPath(LPOLESTR* key, DWORD) override {
+        if (key) {
+            *key = nullptr;
+        }
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetDropTarget(IDropTarget*, IDropTarget** out) override {
+        if (out) {
+            *out = nullptr;
+        }
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetExternal(IDispatch** out) override {
+        if (out) {
+            *out = nullptr;
+        }
+        return S_FALSE;
+    }
+    STDMETHODIMP TranslateUrl(DWORD, LPWSTR, LPWSTR* out) override {
+        if (out) {
+            *out = nullptr;
+        }
+        return S_FALSE;
+    }
+    STDMETHODIMP FilterDataObject(IDataObject*, IDataObject** out) override {
+        if (out) {
+            *out = nullptr;
+        }
+        return S_FALSE;
+    }
+
+private:
+    ~Site() = default;
+    CSystemBrowser* owner_;
+    long refs_ = 1;
+};
+
+// The DWebBrowserEvents2 sink on the control's connection point.
+class CSystemBrowser::Sink final : public IDispatch {
+public:
+    explicit Sink(CSystemBrowser* owner) : owner_(owner) {}
+    void Detach() noexcept { owner_ = nullptr; }
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_DWebBrowserEvents2) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        long n = --refs_;
+        if (n == 0) {
+            delete this;
+        }
+        return static_cast<ULONG>(n);
+    }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        if (count) {
+            *count = 0;
+        }
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
+        if (out) {
+            *out = nullptr;
+        }
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                        UINT*) override {
+        // A handler may unadvise and release this sink; it stays alive to the end of the call.
+        AddRef();
+        try {
+            if (owner_ && params) {
+                owner_->OnEvent(id, params);
+            }
+        } catch (...) {
+            LogError("CSystemBrowser: event handler failed");
+        }
+        Release();
+        return S_OK;
+    }
+
+private:
+    ~Sink() = default;
+    CSystemBrowser* owner_;
+    long refs_ = 1;
+};
+
+std::wstring CSystemBrowser::EnsureModernDocumentMode() {
+    wchar_t path[MAX_PATH] = {};
+    DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring full(path, n < MAX_PATH ? n : 0);
+    std::wstring name = full.substr(full.find_last_of(L"\\/") + 1);
+    if (name.empty()) {
+        return {};
+    }
+    UniqueRegistryKey key;
+    HKEY raw = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER,
+                          L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\"
+                          L"FEATURE_BROWSER_EMULATION",
+                          0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr) != ERROR_SUCCESS) {
+        return {};
+    }
+    key.reset(raw);
+    DWORD mode = kEmulationMode;
+    ::RegSetValueExW(key.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mode),
+                     sizeof(mode));
+    return name;
+}
+
+std::unique_ptr<IBrowser> CSystemBrowser::Create(HWND parent, const RECT& place) {
+    static const bool modeSet = !EnsureModernDocumentMode().empty();
+    (void)modeSet;
+    std::unique_ptr<CSystemBrowser> self(new CSystemBrowser());
+    self->parent_ = parent;
+    self->place_ = place;
+    self->site_ = ComPtr<Site>::Attach(new Site(self.get()));
+    self->sink_ = ComPtr<Sink>::Attach(new Sink(self.get()));
+    if (FAILED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                                  self->object_.put_void()))) {
+        return nullptr;
+    }
+    IOleClientSite* site = static_cast<IOleClientSite*>(self->site_.get());
+    self->object_->SetClientSite(site);
+    ::OleSetContainedObject(self->object_.get(), TRUE);
+    RECT r = place;
+    if (FAILED(self->object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, parent, &r))) {
+        return nullptr;
+    }
+    self->browser_ = self->object_.As<IWebBrowser2>(__uuidof(IWebBrowser2));
+    if (!self->browser_) {
+        return nullptr;
+    }
+    auto container = self->object_.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
+    if (container &&
+        SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, self->point_.put()))) {
+        if (FAILED(
+                self->point_->Advise(static_cast<IDispatch*>(self->sink_.get()), &self->cookie_))) {
+            self->cookie_ = 0;
+        }
+    }
+    return self;
+}
+
+CSystemBrowser::~CSystemBrowser() {
+    *alive_ = false;
+    if (sink_) {
+        sink_->Detach();
+    }
+    if (point_ && cookie_) {
+        point_->Unadvise(cookie_);
+    }
+    point_.reset();
+    if (object_) {
+        if (auto inPlace = object_.As<IOleInPlaceObject>(IID_IOleInPlaceObject)) {
+            inPlace->InPlaceDeactivate();
+        }
+        object_->Close(OLECLOSE_NOSAVE);
+        object_->SetClientSite(nullptr);
+    }
+    if (site_) {
+        site_->Detach();
+    }
+    browser_.reset();
+    object_.reset();
+    sink_.reset();
+    site_.reset();
+}
+
+HWND CSystemBrowser::hWnd() const {
+    HWND hwnd = nullptr;
+    if (object_) {
+        if (auto inPlace = object_.As<IOleInPlaceObject>(IID_IOleInPlaceObject)) {
+            inPlace->GetWindow(&hwnd);
+        }
+    }
+    return hwnd;
+}
+
+void CSystemBrowser::Move(int left, int top, int width, int height) {
+    place_ = RECT{left, top, left + width, top + height};
+    if (object_) {
+        if (auto inPlace = object_.As<IOleInPlaceObject>(IID_IOleInPlaceObject)) {
+            inPlace->SetObjectRects(&place_, &place_);
+        }
+    }
+}
+
+void CSystemBrowser::Navigate(const std::string& url) {
+    if (!browser_) {
+        return;
+    }
+    Bstr address(url);
+    Variant empty;
+    browser_->Navigate(address.get(), empty.get(), empty.get(), empty.get(), empty.get());
+}
+
+void CSystemBrowser::Refresh() {
+    if (browser_) {
+        browser_->Refresh();
+    }
+}
+
+namespace {
+ComPtr<IHTMLElement> RootElement(IWebBrowser2* browser) {
+    ComPtr<IDispatch> document;
+    if (!browser || FAILED(browser->get_Document(document.put())) || !document) {
+        return {};
+    }
+    auto doc3 = document.As<IHTMLDocument3>(__uuidof(IHTMLDocument3));
+    ComPtr<IHTMLElement> root;
+    if (!doc3 || FAILED(doc3->get_documentElement(root.put()))) {
+        return {};
+    }
+    return root;
+}
+} // namespace
+
+std::string CSystemBrowser::DocumentUrl() const {
+    ComPtr<IDispatch> document;
+    if (!browser_ || FAILED(browser_->get_Document(document.put())) || !document) {
+        return {};
+    }
+    auto doc2 = document.As<IHTMLDocument2>(__uuidof(IHTMLDocument2));
+    Bstr url;
+    if (!doc2 || FAILED(doc2->get_URL(url.put()))) {
+        return {};
+    }
+    return url.Utf8();
+}
+
+std::string CSystemBrowser::RootInnerHtml() const {
+    ComPtr<IHTMLElement> root = RootElement(browser_.get());
+    Bstr html;
+    if (!root || FAILED(root->get_innerHTML(html.put()))) {
+        return {};
+    }
+    return html.Utf8();
+}
+
+bool CSystemBrowser::SetRootStyle(const std::string& name, const std::string& value) {
+    ComPtr<IHTMLElement> root = RootElement(browser_.get());
+    ComPtr<IHTMLStyle> style;
+    if (!root || FAILED(root->get_style(style.put())) || !style) {
+        return false;
+    }
+    Variant v;
+    V_VT(v.get()) = VT_BSTR;
+    V_BSTR(v.get()) = ::SysAllocString(Widen(value).c_str());
+    return SUCCEEDED(DispatchProperty(style.get(), name, DISPATCH_PROPERTYPUT, v.get()));
+}
+
+std::string CSystemBrowser::RootStyle(const std::string& name) const {
+    ComPtr<IHTMLElement> root = RootElement(browser_.get());
+    ComPtr<IHTMLStyle> style;
+    if (!root || FAILED(root->get_style(style.put())) || !style) {
+        return {};
+    }
+    Variant v;
+    if (FAILED(DispatchProperty(style.get(), name, DISPATCH_PROPERTYGET, v.get()))) {
+        return {};
+    }
+    return VariantText(v.get());
+}
+
+void CSystemBrowser::OnEvent(DISPID id, DISPPARAMS* params) {
+    // Arguments arrive last first: argument i of n is rgvarg[n - 1 - i].
+    auto arg = [params](UINT i) -> VARIANT* {
+        return i < params->cArgs ? &params->rgvarg[params->cArgs - 1 - i] : nullptr;
+    };
+    switch (id) {
+    case DISPID_BEFORENAVIGATE2: {
+        if (params->cArgs < 7) {
+            return;
+        }
+        bool cancel = false;
+        if (auto handler = events.BeforeNavigate2) {
+            handler(VariantText(arg(1)), cancel);
+        }
+        VARIANT* flag = arg(6);
+        if (cancel && V_VT(flag) == (VT_BYREF | VT_BOOL) && V_BOOLREF(flag)) {
+            *V_BOOLREF(flag) = VARIANT_TRUE;
+        }
+        return;
+    }
+    case DISPID_DOCUMENTCOMPLETE: {
+        if (params->cArgs < 2) {
+            return;
+        }
+        bool top = false;
+        const VARIANT* who = Deref(arg(0));
+        if (who && V_VT(who) == VT_DISPATCH && V_DISPATCH(who) && browser_) {
+            ComPtr<IUnknown> a, b;
+            V_DISPATCH(who)->QueryInterface(IID_IUnknown, a.put_void());
+            browser_->QueryInterface(IID_IUnknown, b.put_void());
+            top = a.get() == b.get();
+        }
+        if (auto handler = events.DocumentComplete) {
+            handler(VariantText(arg(1)), top);
+        }
+        return;
+    }
+    case DISPID_TITLECHANGE:
+        if (params->cArgs >= 1) {
+            if (auto handler = events.TitleChange) {
+                handler(VariantText(arg(0)));
+            }
+        }
+        return;
+    case DISPID_NAVIGATEERROR:
+        if (params->cArgs >= 4) {
+            if (auto handler = events.NavigateError) {
+                handler(VariantText(arg(1)), VariantLong(arg(3)));
+            }
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+} // namespace velm

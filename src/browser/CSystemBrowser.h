@@ -1,0 +1,63 @@
+// The system engine: the system's WebBrowser control hosted in place through OLE by our own
+// client site, with a DWebBrowserEvents2 sink on its connection point and a document host UI
+// handler that answers the page's context menu. The control is put in its modern standards mode
+// for this program before it is created (see EnsureModernDocumentMode).
+#pragma once
+
+#include "base/Handles.h"
+#include "browser/IBrowser.h"
+
+#include <exdisp.h>
+#include <oleidl.h>
+
+#include <memory>
+#include <string>
+
+namespace velm {
+
+class CSystemBrowser final : public IBrowser {
+public:
+    static std::unique_ptr<IBrowser> Create(HWND parent, const RECT& place);
+    ~CSystemBrowser() override;
+
+    HWND hWnd() const override;
+    void Move(int left, int top, int width, int height) override;
+    void Navigate(const std::string& url) override;
+    void Refresh() override;
+    std::string DocumentUrl() const override;
+    std::string RootInnerHtml() const override;
+    bool SetRootStyle(const std::string& name, const std::string& value) override;
+    std::string RootStyle(const std::string& name) const override;
+    void SuppressContextMenu(bool suppress) override { suppressMenu_ = suppress; }
+
+    // True while the control is in-place active in its parent.
+    bool InPlaceActive() const noexcept { return inPlaceActive_; }
+    IWebBrowser2* Control() const noexcept { return browser_.get(); }
+
+    // The WebBrowser control renders in an old compatibility mode unless the program is listed
+    // under the per-user FEATURE_BROWSER_EMULATION key; this lists the running executable with
+    // the standards mode of the newest engine (11001). Returns the value name written.
+    static std::wstring EnsureModernDocumentMode();
+    static constexpr unsigned long kEmulationMode = 11001;
+
+    class Site;
+    class Sink;
+
+private:
+    CSystemBrowser() = default;
+    void OnEvent(DISPID id, DISPPARAMS* params);
+
+    HWND parent_ = nullptr;
+    RECT place_{};
+    ComPtr<Site> site_;
+    ComPtr<Sink> sink_;
+    ComPtr<IOleObject> object_;
+    ComPtr<IWebBrowser2> browser_;
+    ComPtr<IConnectionPoint> point_;
+    DWORD cookie_ = 0;
+    bool inPlaceActive_ = false;
+    bool suppressMenu_ = false;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+} // namespace velm

@@ -1,0 +1,51 @@
+#include "browser/PictureBox.h"
+
+#include "base/Handles.h"
+
+namespace velm {
+
+PictureBox::PictureBox(COLORREF background, int left, int top, int width, int height)
+    : background_(background), left_(left), top_(top), width_(width), height_(height) {}
+
+bool PictureBox::Create() {
+    if (!Load()) {
+        return false;
+    }
+    ::ShowWindow(hWnd(), SW_SHOWNA);
+    return true;
+}
+
+FormDesign PictureBox::Design() const {
+    FormDesign d;
+    d.className = L"velm.PictureBox";
+    d.style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    d.parent = parent_;
+    d.left = left_;
+    d.top = top_;
+    d.clientWidth = width_;
+    d.clientHeight = height_;
+    return d;
+}
+
+LRESULT PictureBox::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PaintScope paint(hwnd);
+        UniqueBrush brush(::CreateSolidBrush(background_));
+        ::FillRect(paint.dc(), &paint.rect(), brush.get());
+        return 0;
+    }
+    case WM_SIZE:
+        if (Resized) {
+            auto handler = Resized;
+            handler(LOWORD(lParam), HIWORD(lParam));
+        }
+        return 0;
+    default:
+        return WindowObject::WndProc(hwnd, msg, wParam, lParam);
+    }
+}
+
+} // namespace velm

@@ -1,0 +1,203 @@
+#include "startup/LoginFrm.h"
+
+#include "base/Handles.h"
+#include "base/Text.h"
+#include "startup/AppCommand.h"
+#include "startup/LoadFrm.h"
+#include "startup/LoginBgFrm.h"
+#include "startup/Messages.h"
+#include "startup/PublicData.h"
+
+#include "Config.h"
+
+namespace velm {
+namespace {
+
+LoginFrm* g_instance = nullptr;
+std::function<void(const std::string&)> g_gameOpener;
+
+constexpr COLORREF kKeyColour = 0xFEFEFE;
+
+HWND LoginWindow() {
+    return g_instance ? g_instance->hWnd() : nullptr;
+}
+
+void UnloadLoadingWindow() {
+    if (LoadFrm::Exists() && LoadFrm::Get().IsLoaded()) {
+        LoadFrm::Get().Unload();
+    }
+}
+
+// Keeps the message loop running while one window set gives way to the next: the login windows
+// go before the game window exists.
+class QuitDeferral {
+public:
+    QuitDeferral() : quit_(WindowObject::QuitOnLastWindow()) {
+        WindowObject::SetQuitOnLastWindow(false);
+    }
+    QuitDeferral(const QuitDeferral&) = delete;
+    QuitDeferral& operator=(const QuitDeferral&) = delete;
+    ~QuitDeferral() {
+        WindowObject::SetQuitOnLastWindow(quit_);
+        if (quit_ && WindowObject::LiveWindows() == 0) {
+            ::PostQuitMessage(0);
+        }
+    }
+
+private:
+    bool quit_;
+};
+
+} // namespace
+
+LoginFrm& LoginFrm::Get() {
+    if (!g_instance) {
+        g_instance = new LoginFrm();
+    }
+    return *g_instance;
+}
+
+bool LoginFrm::Exists() noexcept {
+    return g_instance != nullptr;
+}
+
+void LoginFrm::SetGameOpener(std::function<void(const std::string&)> opener) {
+    g_gameOpener = std::move(opener);
+}
+
+std::string LoginFrm::LoginPageUrl() {
+    return std::string(VELM_LOGIN_SERVER) + "/velm/login/";
+}
+
+LoginFrm::LoginFrm() : picture1_(kKeyColour, -7, -52, 888, 518) {
+    SetLoginMoveFollower(&LoginWindow);
+}
+
+FormDesign LoginFrm::Design() const {
+    FormDesign d;
+    d.className = L"velm.LoginFrm";
+    d.caption = "LoginFrm";
+    d.style = WS_POPUP | WS_CLIPCHILDREN;
+    d.exStyle = WS_EX_TOOLWINDOW; // no taskbar button
+    d.clientWidth = 888;
+    d.clientHeight = 518;
+    d.centred = true;
+    return d;
+}
+
+void LoginFrm::OnLoad() {
+    HWND hwnd = hWnd();
+    // The form's controls: the key-coloured frame and the browser inside it.
+    picture1_.SetParent(hwnd);
+    picture1_.Create();
+    webBrowser1_ = CreateBrowser(picture1_.hWnd(), RECT{0, 0, 920, 625});
+    if (webBrowser1_) {
+        webBrowser1_->SuppressContextMenu(true);
+        webBrowser1_->events.BeforeNavigate2 = [](const std::string& url, bool& cancel) {
+            LoginFrm::Get().OnBeforeNavigate2(url, cancel);
+        };
+        webBrowser1_->events.DocumentComplete = [](const std::string& url, bool) {
+            LoginFrm::Get().OnDocumentComplete(url);
+        };
+    }
+
+    std::string iconPath = GetTempDir() + "velm" + ".ico";
+    SaveResToFile(101, "ICON", iconPath);
+    UniqueIcon small(static_cast<HICON>(
+        ::LoadImageA(nullptr, iconPath.c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE)));
+    LoginBgFrm& background = LoginBgFrm::Get();
+    background.Load();
+    background.SetIcon(ICON_SMALL, std::move(small));
+    UniqueIcon big(static_cast<HICON>(
+        ::LoadImageA(nullptr, iconPath.c_str(), IMAGE_ICON, 32, 32, LR_LOADFROMFILE)));
+    background.SetIcon(ICON_BIG, std::move(big));
+
+    if (webBrowser1_) {
+        webBrowser1_->Navigate(LoginPageUrl());
+    }
+    if (!hWnd()) {
+        return; // the page's first address already closed the login
+    }
+    ::SetWindowLongA(hwnd, GWL_EXSTYLE, ::GetWindowLongA(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+    ::SetLayeredWindowAttributes(hwnd, kKeyColour, 0, LWA_COLORKEY);
+    ::SetWindowLongA(hwnd, GWL_HWNDPARENT, reinterpret_cast<LONG>(background.hWnd()));
+    background.Load();
+}
+
+void LoginFrm::OnUnload() {
+    webBrowser1_.reset();
+    picture1_.Unload();
+}
+
+LRESULT LoginFrm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PaintScope paint(hwnd);
+        UniqueBrush brush(::CreateSolidBrush(kKeyColour));
+        ::FillRect(paint.dc(), &paint.rect(), brush.get());
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+        ::ReleaseCapture();
+        ::SendMessageA(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        return 0;
+    default:
+        return WindowObject::WndProc(hwnd, msg, wParam, lParam);
+    }
+}
+
+void LoginFrm::OnBeforeNavigate2(const std::string& url, bool& cancel) {
+    switch (MatchAppCommand(url)) {
+    case AppCommand::ExitGame:
+        cancel = true;
+        // Before the page first completed, the splash is still up: the player asked to leave,
+        // so it goes too and the client ends.
+        LoginBgFrm::Get().Unload();
+        UnloadLoadingWindow();
+        return;
+    case AppCommand::Minimize:
+        cancel = true;
+        if (LoginBgFrm::Exists() && LoginBgFrm::Get().hWnd()) {
+            ::ShowWindow(LoginBgFrm::Get().hWnd(), SW_MINIMIZE);
+        }
+        return;
+    case AppCommand::LoadGame: {
+        std::optional<std::string> game = GameAddress(url);
+        if (!game) {
+            // No game address: nothing to open, so the login stays for another choice.
+            cancel = true;
+            return;
+        }
+        QuitDeferral keepRunning;
+        LoginBgFrm::Get().Unload();
+        UnloadLoadingWindow();
+        if (g_gameOpener) {
+            auto opener = g_gameOpener;
+            opener(*game);
+        }
+        return;
+    }
+    case AppCommand::None:
+        return;
+    }
+}
+
+void LoginFrm::OnDocumentComplete(const std::string& url) {
+    if (!webBrowser1_) {
+        return;
+    }
+    if (webBrowser1_->RootInnerHtml().empty()) {
+        ShowMessage(nullptr, kNoNetworkText, kPromptTitle, MB_ICONWARNING | MB_OK);
+        TerminateNow();
+    }
+    if (webBrowser1_->DocumentUrl().find(url) == std::string::npos) {
+        return; // a frame has completed
+    }
+    LoginBgFrm::Get().Show(SW_SHOWNORMAL);
+    Show(SW_SHOWNORMAL);
+    UnloadLoadingWindow();
+}
+
+} // namespace velm

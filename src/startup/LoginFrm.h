@@ -1,0 +1,47 @@
+// The login page window: a colour-keyed layered window lying over the login background window,
+// hosting the embedded browser that shows the login page. The page gives the client commands by
+// navigating to app:// addresses.
+#pragma once
+
+#include "base/WindowObject.h"
+#include "browser/IBrowser.h"
+#include "browser/PictureBox.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace velm {
+
+class LoginFrm final : public WindowObject {
+public:
+    static LoginFrm& Get();
+    static bool Exists() noexcept;
+
+    // Where "app://loadgame" hands the game address: the main window's SetURL followed by
+    // showing it. Runs after the login windows are gone.
+    static void SetGameOpener(std::function<void(const std::string& url)> opener);
+    // The login page's address.
+    static std::string LoginPageUrl();
+
+    IBrowser* WebBrowser1() const noexcept { return webBrowser1_.get(); }
+    HWND Picture1() const noexcept { return picture1_.hWnd(); }
+
+    // The browser's events, public so tests can drive them as the page would.
+    void OnBeforeNavigate2(const std::string& url, bool& cancel);
+    void OnDocumentComplete(const std::string& url);
+
+protected:
+    FormDesign Design() const override;
+    void OnLoad() override;
+    void OnUnload() override;
+    LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    LoginFrm();
+
+    PictureBox picture1_;
+    std::unique_ptr<IBrowser> webBrowser1_;
+};
+
+} // namespace velm
