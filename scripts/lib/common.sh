@@ -15,7 +15,7 @@ velm_log() { printf '== %s\n' "$*" >&2; }
 
 VELM_PACKAGES=(g++-mingw-w64-i686 wine wine32 xvfb xauth cmake ninja-build googletest g++
     imagemagick x11-apps fonts-wqy-microhei fonts-wine locales icoutils python3 clang-format
-    nsis)
+    clang libclang-rt-14-dev nsis)
 
 velm_install_packages() {
     local missing=()
@@ -65,6 +65,8 @@ velm_build() {
 
 velm_build_all() {
     velm_build host -DCMAKE_BUILD_TYPE=Debug
+    velm_build fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+        -DCMAKE_CXX_COMPILER=clang++ -DVELM_FUZZ=ON
     velm_build win -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$VELM_ROOT/cmake/mingw-i686.cmake" \
         -DVELM_DEMO_PORT="$VELM_DEMO_PORT"
