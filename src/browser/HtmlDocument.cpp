@@ -7,6 +7,8 @@
 namespace velm {
 namespace {
 
+constexpr size_t kMaxDepth = 256;
+
 char Lower(char c) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
@@ -552,7 +554,8 @@ HtmlDocument HtmlDocument::Parse(std::string_view html, std::string_view url) {
             continue;
         }
         bool selfClosed = !inside.empty() && inside.back() == '/';
-        if (!IsVoid(tag) && !selfClosed) {
+        // Nesting is bounded so that walking and freeing the tree stay shallow on any page.
+        if (!IsVoid(tag) && !selfClosed && stack.size() < kMaxDepth) {
             stack.push_back(raw);
         }
     }

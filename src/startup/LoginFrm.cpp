@@ -15,6 +15,7 @@ namespace {
 
 LoginFrm* g_instance = nullptr;
 std::function<void(const std::string&)> g_gameOpener;
+std::string g_loginPageUrl;
 
 constexpr COLORREF kKeyColour = 0xFEFEFE;
 
@@ -66,7 +67,12 @@ void LoginFrm::SetGameOpener(std::function<void(const std::string&)> opener) {
 }
 
 std::string LoginFrm::LoginPageUrl() {
-    return std::string(VELM_LOGIN_SERVER) + "/velm/login/";
+    return g_loginPageUrl.empty() ? std::string(VELM_LOGIN_SERVER) + "/velm/login/"
+                                  : g_loginPageUrl;
+}
+
+void LoginFrm::SetLoginPageUrl(std::string url) {
+    g_loginPageUrl = std::move(url);
 }
 
 LoginFrm::LoginFrm() : picture1_(kKeyColour, -7, -52, 888, 518) {

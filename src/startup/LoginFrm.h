@@ -21,8 +21,10 @@ public:
     // Where "app://loadgame" hands the game address: the main window's SetURL followed by
     // showing it. Runs after the login windows are gone.
     static void SetGameOpener(std::function<void(const std::string& url)> opener);
-    // The login page's address.
+    // The login page's address: the login server's "/velm/login/" unless another was set (an
+    // empty text restores it).
     static std::string LoginPageUrl();
+    static void SetLoginPageUrl(std::string url);
 
     IBrowser* WebBrowser1() const noexcept { return webBrowser1_.get(); }
     HWND Picture1() const noexcept { return picture1_.hWnd(); }

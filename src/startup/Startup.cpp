@@ -3,6 +3,7 @@
 #include "base/EventLog.h"
 #include "base/WindowObject.h"
 #include "startup/LoadFrm.h"
+#include "startup/LoginFrm.h"
 
 #include <ole2.h>
 
@@ -12,6 +13,7 @@ int RunClient(const char* commandLine) {
     InstallEventLogSink();
     ::OleInitialize(nullptr);
     LoadFrm::SetCommandLine(commandLine ? commandLine : "");
+    LoadFrm::SetLoginLoader([] { LoginFrm::Get().Load(); });
     LoadFrm& loading = LoadFrm::Get();
     loading.Load();
     loading.Show(SW_SHOWNORMAL);
