@@ -94,7 +94,9 @@ TEST(AppCommandHostile, BinaryBytesWithoutNul) {
     EXPECT_EQ(bytes.find('\0'), std::string::npos);
     AppCommand c = MatchAppCommand(bytes);
     EXPECT_TRUE(c == AppCommand::None) << "no literal in the noise";
-    std::string load = "\xff\xfe" "app://loadgame|" + bytes;
+    std::string load = "\xff\xfe"
+                       "app://loadgame|" +
+                       bytes;
     EXPECT_EQ(MatchAppCommand(load), AppCommand::LoadGame);
     auto fields = SplitFields(load);
     size_t total = fields.size() - 1; // separators

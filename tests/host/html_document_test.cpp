@@ -14,7 +14,8 @@ TEST(HtmlDocument, TitleInnerHtmlAndRootStyle) {
         "http://h/p/");
     ASSERT_TRUE(doc.Title());
     EXPECT_EQ(*doc.Title(), "Game & more");
-    EXPECT_EQ(doc.RootInnerHtml(), "<head><title>  Game \n &amp; more </title></head><body>hi</body>");
+    EXPECT_EQ(doc.RootInnerHtml(),
+              "<head><title>  Game \n &amp; more </title></head><body>hi</body>");
     EXPECT_EQ(doc.RootStyle().at("overflow"), "auto");
     EXPECT_EQ(doc.RootStyle().at("color"), "red");
     doc.SetRootStyle("Overflow", "hidden");
