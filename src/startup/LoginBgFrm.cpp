@@ -74,6 +74,15 @@ LRESULT LoginBgFrm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         ::SendMessageA(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
         return 0;
     }
+    if (msg == WM_SIZE) {
+        // The page window is owned by this one and hides and returns with it; the system does
+        // this for owned pop-ups, and asking explicitly makes sure of it.
+        if (wParam == SIZE_MINIMIZED) {
+            ::ShowOwnedPopups(hwnd, FALSE);
+        } else if (wParam == SIZE_RESTORED) {
+            ::ShowOwnedPopups(hwnd, TRUE);
+        }
+    }
     return WindowObject::WndProc(hwnd, msg, wParam, lParam);
 }
 
