@@ -9,6 +9,7 @@
 
 With --control, tests may replace any path's answer:
   GET /__control/set?path=/x&status=200&body=...   (body URL-encoded; type=text/html etc.)
+  GET /__control/delay?path=/x&ms=1500             answer `path` that much later
   GET /__control/reset                             back to the built-in pages
 
 Python standard library only.
@@ -72,6 +73,7 @@ class State:
         self.base = base
         self.lock = threading.Lock()
         self.overrides = {}
+        self.delays = {}
 
     def builtin(self, path):
         if path == "/gamehome/velm/update.txt":
@@ -119,6 +121,9 @@ def make_handler(state, control):
                 return self.control(url)
             with state.lock:
                 override = state.overrides.get(url.path)
+                delay = state.delays.get(url.path, 0)
+            if delay:
+                time.sleep(delay / 1000.0)
             if override:
                 return self.answer(*override)
             return self.answer(*state.builtin(url.path))
@@ -135,9 +140,14 @@ def make_handler(state, control):
             elif url.path == "/__control/version":
                 with state.lock:
                     state.version = query.get("value", ["1.1.0"])[0]
+            elif url.path == "/__control/delay":
+                path = query.get("path", ["/"])[0]
+                with state.lock:
+                    state.delays[path] = int(query.get("ms", ["0"])[0])
             elif url.path == "/__control/reset":
                 with state.lock:
                     state.overrides.clear()
+                    state.delays.clear()
                     state.version = state.initial_version
             else:
                 return self.answer(404, "text/plain", b"unknown control\n")

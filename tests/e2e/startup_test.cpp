@@ -1,5 +1,6 @@
 // The whole program under Wine against the demo server: the update offer, the splash, the
-// updater launch and the "/web" shortcut.
+// updater launch and the "/web" shortcut. The login page is answered late, so the splash stays
+// up long enough to be looked at before the login windows take over.
 #include "startup/Manifest.h"
 #include "startup/Messages.h"
 #include "startup/PublicData.h"
@@ -18,7 +19,10 @@ using namespace velm::test;
 
 class WholeProgram : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(DemoReset()) << "the demo server is not running"; }
+    void SetUp() override {
+        ASSERT_TRUE(DemoReset()) << "the demo server is not running";
+        ASSERT_EQ(DemoGet("/__control/delay?path=/velm/login/&ms=2000"), "ok\n");
+    }
     void TearDown() override {
         client.Kill();
         DemoReset();
@@ -56,6 +60,15 @@ TEST_F(WholeProgram, EqualVersionShowsTheSplashCentredAndNoBox) {
     EXPECT_TRUE(client.Running());
     Pixels screen = CaptureScreen();
     SaveBmp(screen, ShotsDir() + "splash.bmp");
+
+    // The login page completes: the login windows appear and the splash goes.
+    HWND login = WaitForWindow(
+        [&](HWND h) { return WindowClass(h) == L"velm.LoginBgFrm" && ::IsWindowVisible(h); },
+        15000);
+    ASSERT_NE(login, nullptr);
+    Pump(200);
+    EXPECT_FALSE(::IsWindow(splash));
+    EXPECT_TRUE(client.Running());
 }
 
 TEST_F(WholeProgram, DifferentVersionAsksAndNoContinuesToTheSplash) {
