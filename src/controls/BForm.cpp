@@ -94,8 +94,8 @@ void BForm::ReadProperties(const PropertyBag& bag) {
 void BForm::WriteProperties(PropertyBag& bag) const {
     bag.WriteProperty("BackColor", BackColor(), kDefaultBackColor);
     bag.WriteProperty("Caption", caption_, kDefaultCaption);
-    bag.WriteLong("frmHwnd",
-                  static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(frmHwnd_)), 0);
+    bag.WriteLong("frmHwnd", static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(frmHwnd_)),
+                  0);
     // Always written.
     bag.WriteProperty("HasLogo", hasLogo_ ? "True" : "False", "");
     if (hWnd()) {

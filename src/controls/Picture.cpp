@@ -44,7 +44,7 @@ Picture Picture::FromBitmapResource(int id) {
 
 Picture Picture::FromIconResource(int id) {
     HICON icon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                                 IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+                                                 IMAGE_ICON, 0, 0, 0)); // its own size
     Picture p;
     if (!icon) {
         return p;

@@ -43,8 +43,7 @@ public:
     // Copies a rectangle of a bitmap picture into a new bitmap compatible with `reference`.
     // `throughPalette` makes the copy in a device context with a 256-entry palette built from the
     // system palette; the new picture then owns that palette as well.
-    Picture CopyRect(HDC reference, int x, int y, int width, int height,
-                     bool throughPalette) const;
+    Picture CopyRect(HDC reference, int x, int y, int width, int height, bool throughPalette) const;
 
 private:
     // Declared first so it outlives the picture that was made through it.

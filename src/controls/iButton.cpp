@@ -277,8 +277,8 @@ void iButton::BuildStateImages() {
     int h = 0;
     SliceSize(w, h);
     HDC dc = canvas_.Dc();
-    bool throughPalette = (::GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) &&
-                          ::GetDeviceCaps(dc, SIZEPALETTE) == 256;
+    bool throughPalette =
+        (::GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) && ::GetDeviceCaps(dc, SIZEPALETTE) == 256;
     int stripWidth = backPicture_.PixelSize().cx;
     int count = iButtonGeometry::ImageCount(style_);
     for (int i = 0; i < count; ++i) {
@@ -330,8 +330,7 @@ void iButton::Repaint(std::int32_t look) {
     }
     const long textWidth = PixelsToTwips(extent.cx);
     const long textHeight = PixelsToTwips(extent.cy);
-    const long iconWidth =
-        icon_ ? iButtonGeometry::IconWidthTwips(icon_.WidthHimetric()) : 0;
+    const long iconWidth = icon_ ? iButtonGeometry::IconWidthTwips(icon_.WidthHimetric()) : 0;
 
     if (imagesReady_) {
         int index = iButtonGeometry::ImageIndex(iButtonGeometry::BackgroundLook(look, locked_),

@@ -41,9 +41,8 @@ long iButtonGeometry::IconX(long width, long textWidth, long iconWidth) {
     return RoundHalfEven(width / 2.0 - textWidth / 2.0 - iconWidth / 2.0);
 }
 
-TwipPoint iButtonGeometry::CaptionPosition(long width, long height, long textWidth,
-                                           long textHeight, bool hasIcon, long iconWidth,
-                                           std::int32_t look) {
+TwipPoint iButtonGeometry::CaptionPosition(long width, long height, long textWidth, long textHeight,
+                                           bool hasIcon, long iconWidth, std::int32_t look) {
     double x = width / 2.0 - textWidth / 2.0 + (hasIcon ? iconWidth : 0);
     double y = height / 2.0 - textHeight / 2.0;
     TwipPoint p{RoundHalfEven(x), RoundHalfEven(y)};
@@ -55,10 +54,8 @@ TwipPoint iButtonGeometry::CaptionPosition(long width, long height, long textWid
 }
 
 iButtonGeometry::FocusRect iButtonGeometry::FocusRectangle(long width, long height,
-                                                           int twipsPerPixelX,
-                                                           int twipsPerPixelY) {
-    return {3, 3,
-            static_cast<int>(RoundHalfEven(static_cast<double>(width) / twipsPerPixelX - 3)),
+                                                           int twipsPerPixelX, int twipsPerPixelY) {
+    return {3, 3, static_cast<int>(RoundHalfEven(static_cast<double>(width) / twipsPerPixelX - 3)),
             static_cast<int>(RoundHalfEven(static_cast<double>(height) / twipsPerPixelY - 3))};
 }
 

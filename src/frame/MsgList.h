@@ -17,7 +17,10 @@ public:
     void Add(std::int32_t msg);
     // -1 empties the list; otherwise the place holding msg is emptied and the count kept.
     void Delete(std::int32_t msg);
-    void Clear() { count_ = 0; places_.clear(); }
+    void Clear() {
+        count_ = 0;
+        places_.clear();
+    }
     bool Contains(std::uint32_t msg) const;
 
     std::int32_t Count() const { return count_; }

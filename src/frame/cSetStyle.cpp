@@ -180,8 +180,8 @@ void cSetStyle::OnButtonUp() {
     }
     resizing_ = false;
     DrawOutline(lastOutline_);
-    ::MoveWindow(form_ ? form_ : hwnd_, outline_.left, outline_.top,
-                 outline_.right - outline_.left, outline_.bottom - outline_.top, TRUE);
+    ::MoveWindow(form_ ? form_ : hwnd_, outline_.left, outline_.top, outline_.right - outline_.left,
+                 outline_.bottom - outline_.top, TRUE);
     screenDc_.reset();
     if (::GetCapture() == (form_ ? form_ : hwnd_)) {
         ::ReleaseCapture();

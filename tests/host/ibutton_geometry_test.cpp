@@ -100,8 +100,8 @@ TEST(FontSpec, TextFormRoundTrips) {
 }
 
 TEST(FontSpec, MalformedTextIsRefused) {
-    for (const char* bad : {"", "宋体", "宋体|9", "|9|", "宋体|x|", "宋体|9|z", "宋体|-3|",
-                            "宋体|9q|"}) {
+    for (const char* bad :
+         {"", "宋体", "宋体|9", "|9|", "宋体|x|", "宋体|9|z", "宋体|-3|", "宋体|9q|"}) {
         EXPECT_FALSE(FontSpec::FromText(bad)) << bad;
     }
 }
