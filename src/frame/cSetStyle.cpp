@@ -55,7 +55,12 @@ cSetStyle::~cSetStyle() {
 
 void cSetStyle::SetWindowStyle(HWND hWnd) {
     hwnd_ = hWnd;
-    ::SetWindowLongPtrW(hWnd, GWL_STYLE, static_cast<LONG_PTR>(kStyle));
+    // The frame and caption bits are replaced; whether the window is shown and whether it
+    // paints around its child windows stay as they are, so a shown window does not turn hidden
+    // in name and the form's painting does not wipe its title bar and buttons.
+    const DWORD keep = WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    const auto old = static_cast<DWORD>(::GetWindowLongPtrW(hWnd, GWL_STYLE));
+    ::SetWindowLongPtrW(hWnd, GWL_STYLE, static_cast<LONG_PTR>(kStyle | (old & keep)));
     // The frame is gone: let the window recompute its client area.
     ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
                    SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -26,7 +26,8 @@ public:
     // The form to frame; set it before the other calls.
     HWND objForm() const { return form_; }
     void SetobjForm(HWND form) { form_ = form; }
-    // Makes the window borderless and has its messages reported before it handles them.
+    // Makes the window borderless (style 0x000A0000, keeping only its visible and clipping
+    // bits) and has its messages reported before it handles them.
     void SetWindowStyle(HWND hWnd);
     // Maximises to the work area or restores; returns true when now maximised.
     bool CallWindowStateChange();

@@ -232,10 +232,9 @@ protected:
 };
 
 TEST_F(FrameTest, StyleIsReplacedAndThePointerFollowsTheBorders) {
-    // The system keeps WS_CLIPSIBLINGS on every top-level window.
-    EXPECT_EQ(static_cast<DWORD>(::GetWindowLongPtrW(form->hwnd(), GWL_STYLE)) &
-                  ~(WS_VISIBLE | WS_CLIPSIBLINGS),
-              0x000A0000u);
+    // Only the shown and clipping bits of the old style stay.
+    EXPECT_EQ(static_cast<DWORD>(::GetWindowLongPtrW(form->hwnd(), GWL_STYLE)),
+              0x000A0000u | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
     RECT client{};
     ::GetClientRect(form->hwnd(), &client);
     EXPECT_EQ(client.right, 900) << "no frame left";
