@@ -94,8 +94,11 @@ LRESULT CALLBACK SubclassStub::Proc(HWND self, UINT msg, WPARAM wParam, LPARAM l
             owner->Forget(record);
         }
         if (stub->installed) {
-            ::SetWindowLongPtrW(reinterpret_cast<HWND>(record->Window()), GWLP_WNDPROC,
-                                reinterpret_cast<LONG_PTR>(previous));
+            HWND window = reinterpret_cast<HWND>(record->Window());
+            if (::GetWindowLongPtrW(window, GWLP_WNDPROC) ==
+                reinterpret_cast<LONG_PTR>(stub->code)) {
+                ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+            }
             stub->installed = false;
         }
         if (!record->Released()) {

@@ -70,17 +70,26 @@ LRESULT CALLBACK TestForm::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 }
 
 void MouseTo(int x, int y, DWORD settleMs) {
-    ::SetCursorPos(x, y);
-    // A move through the input queue, so the window under the cursor hears of it.
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx =
-        (x * 65535 + ::GetSystemMetrics(SM_CXSCREEN) / 2) / (::GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy =
-        (y * 65535 + ::GetSystemMetrics(SM_CYSCREEN) / 2) / (::GetSystemMetrics(SM_CYSCREEN) - 1);
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    ::SendInput(1, &in, sizeof(in));
-    Pump(settleMs);
+    // The display's own pointer events can arrive late and put the cursor back where it was:
+    // move again until it stays.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        ::SetCursorPos(x, y);
+        // A move through the input queue, so the window under the cursor hears of it.
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = (x * 65535 + ::GetSystemMetrics(SM_CXSCREEN) / 2) /
+                   (::GetSystemMetrics(SM_CXSCREEN) - 1);
+        in.mi.dy = (y * 65535 + ::GetSystemMetrics(SM_CYSCREEN) / 2) /
+                   (::GetSystemMetrics(SM_CYSCREEN) - 1);
+        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        ::SendInput(1, &in, sizeof(in));
+        Pump(settleMs);
+        POINT p{};
+        ::GetCursorPos(&p);
+        if (p.x == x && p.y == y) {
+            return;
+        }
+    }
 }
 
 void MouseTo(HWND window, int clientX, int clientY, DWORD settleMs) {

@@ -201,6 +201,31 @@ TEST_F(BFormTest, PrintformPaintsBordersAndBottomCornersOntoTheHost) {
     EXPECT_EQ(px.rgb(W - 2, 10), RGB(255, 255, 255));
 }
 
+TEST_F(BFormTest, NominCoversTheRightPartWithPlainStripAndReprintsTheCaption) {
+    auto b = Make(433 * 15L);
+    b->SetCaption("");
+    b->Nomin();
+    auto px = Title(*b);
+    // Skin x 210-610 twips (14-41 px) goes to 433 px - 830 twips = 377.67 px, i.e. 378.
+    int bad = 0;
+    for (int y = 0; y < 33; ++y) {
+        for (int x = 0; x < 27; ++x) {
+            bad += px.rgb(378 + x, y) != skin.at(14 + x, y);
+        }
+    }
+    EXPECT_EQ(bad, 0);
+    b->SetCaption("OrvikVelmora");
+    b->Nomin();
+    px = Title(*b);
+    bool white = false;
+    for (int x = 0; x < 12 && !white; ++x) {
+        for (int y = 0; y < 33; ++y) {
+            white |= px.rgb(8 + x, y) == RGB(255, 255, 255) && y >= 6 && y < 7 + 14;
+        }
+    }
+    EXPECT_TRUE(white) << "caption printed again from (120, 100) twips";
+}
+
 TEST_F(BFormTest, NarrowHostGetsTheRightCornerOverTheLeftOne) {
     test::TestForm narrow(50, 50, 50, 100);
     auto b = Make(3000);

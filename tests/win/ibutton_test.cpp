@@ -503,6 +503,13 @@ TEST_F(iButtonTest, EnterClicksOnKeyDownAndSpaceOnKeyUp) {
     test::Key(VK_SPACE, false);
     EXPECT_EQ(rec.events, (std::vector<std::string>{"KeyDown32", "KeyUP32", "Click"}));
     EXPECT_FALSE(b->Value());
+    std::vector<int> typed;
+    b->KeyPress = [&](std::int16_t& ascii) { typed.push_back(ascii); };
+    rec.events.clear();
+    test::Key('A', true);
+    test::Key('A', false);
+    EXPECT_EQ(typed, (std::vector<int>{'a'}));
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"KeyDown65", "KeyUP65"}));
 }
 
 TEST_F(iButtonTest, FocusDrawsADottedRectangleThreePixelsInside) {
