@@ -89,6 +89,8 @@ void BForm::ReadProperties(const PropertyBag& bag) {
     frmHwnd_ = reinterpret_cast<HWND>(
         static_cast<std::uintptr_t>(static_cast<std::uint32_t>(bag.ReadLong("frmHwnd", 0))));
     hasLogo_ = bag.ReadBool("HasLogo", false);
+    // The host's first layout repaints too, but a layout that keeps the size sends no resize.
+    PrintTitle(caption_);
 }
 
 void BForm::WriteProperties(PropertyBag& bag) const {

@@ -47,7 +47,7 @@ std::int16_t ButtonsHeld(WPARAM wParam) {
 }
 
 // The window region that leaves out the mask colour of a surface.
-HRGN RegionFromMask(HDC dc, HBITMAP bitmap, int width, int height, COLORREF mask) {
+HRGN RegionFromMask(HDC dc, int width, int height, COLORREF mask) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = width;
@@ -66,7 +66,6 @@ HRGN RegionFromMask(HDC dc, HBITMAP bitmap, int width, int height, COLORREF mask
         SelectScope sel(copyDc.get(), copy.get());
         ::BitBlt(copyDc.get(), 0, 0, width, height, dc, 0, 0, SRCCOPY);
     }
-    (void)bitmap;
     if (!::GetDIBits(copyDc.get(), copy.get(), 0, height, pixels.data(), &bi, DIB_RGB_COLORS)) {
         return nullptr;
     }
@@ -305,8 +304,7 @@ void iButton::ApplyMask() {
         ::SetWindowRgn(hWnd(), nullptr, TRUE);
         return;
     }
-    HRGN region = RegionFromMask(canvas_.Dc(), canvas_.Image(), canvas_.WidthPx(),
-                                 canvas_.HeightPx(), kMaskColour);
+    HRGN region = RegionFromMask(canvas_.Dc(), canvas_.WidthPx(), canvas_.HeightPx(), kMaskColour);
     // The window owns the region from here on.
     ::SetWindowRgn(hWnd(), region, TRUE);
 }
@@ -432,9 +430,9 @@ void iButton::OnRelease(std::int16_t button, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void iButton::OnDoubleClick(std::int16_t button) {
+void iButton::OnDoubleClick() {
     ::SetCapture(hWnd());
-    if (lastButton_ == 1 && button == 1) {
+    if (lastButton_ == 1) {
         cMouseAction(kLookPressed, false);
     }
     if (DBClick) {
@@ -599,13 +597,9 @@ LRESULT iButton::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         OnRelease(4, wParam, lParam);
         return 0;
     case WM_LBUTTONDBLCLK:
-        OnDoubleClick(1);
-        return 0;
     case WM_RBUTTONDBLCLK:
-        OnDoubleClick(2);
-        return 0;
     case WM_MBUTTONDBLCLK:
-        OnDoubleClick(4);
+        OnDoubleClick();
         return 0;
     case WM_MOUSEMOVE:
         OnMove(wParam, lParam);

@@ -101,7 +101,7 @@ private:
 
     void OnPress(std::int16_t button, WPARAM wParam, LPARAM lParam);
     void OnRelease(std::int16_t button, WPARAM wParam, LPARAM lParam);
-    void OnDoubleClick(std::int16_t button);
+    void OnDoubleClick();
     void OnMove(WPARAM wParam, LPARAM lParam);
     void OnTimer();
     void OnKeyDown(std::int16_t key);
