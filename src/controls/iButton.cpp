@@ -120,9 +120,8 @@ void iButton::ReadProperties(const PropertyBag& bag) {
     SetAutoSize(bag.ReadBool("AutoSize", true));
     SetcForeColor(static_cast<std::uint32_t>(
         bag.ReadLong("cForeColor", static_cast<std::int32_t>(kButtonTextColour))));
-    if (auto f = FontSpec::FromText(bag.ReadProperty("cFont"))) {
-        SetcFont(*f);
-    }
+    // A missing or unreadable font reads as the current one.
+    SetcFont(FontSpec::FromText(bag.ReadProperty("cFont")).value_or(font_));
     SetcDrawMode(static_cast<std::int16_t>(bag.ReadLong("cDrawMode", R2_COPYPEN)));
 }
 

@@ -23,8 +23,10 @@ class iButtonGeometry {
 public:
     // Slices in the strip: 6 for a toggle (any non-zero style), else 3.
     static int SliceCount(std::int32_t style) { return style != 0 ? 6 : 3; }
-    // State images taken from the strip: indices 0 to style * 4 + 3.
-    static int ImageCount(std::int32_t style) { return style * 4 + 4; }
+    // State images taken from the strip: indices 0 to 3 for a push button, 0 to 7 for a toggle.
+    // Other non-zero styles get the toggle's eight too: no look shows an image beyond index 6,
+    // and a stored style in the thousands must not cost thousands of bitmaps.
+    static int ImageCount(std::int32_t style) { return style == 0 ? 4 : 8; }
     // One slice in pixels, from the picture's size in HIMETRIC.
     static int SliceWidth(long pictureWidthHimetric, std::int32_t style);
     static int SliceHeight(long pictureHeightHimetric);

@@ -33,6 +33,23 @@ TEST(iButtonGeometry, ToggleStripHasSixSlicesAndValueShowsTheSecondSet) {
     EXPECT_EQ(iButtonGeometry::ImageIndex(kLookOver, 2, true), 1);
 }
 
+TEST(iButtonGeometry, ImagesCoverEveryLookAndNoMore) {
+    EXPECT_EQ(iButtonGeometry::ImageCount(0), 4);
+    EXPECT_EQ(iButtonGeometry::ImageCount(1), 8);
+    for (std::int32_t style : {2, 1000000, -1, -2147483647 - 1}) {
+        EXPECT_EQ(iButtonGeometry::ImageCount(style), 8) << style;
+        for (int look = 0; look < 4; ++look) {
+            for (bool value : {false, true}) {
+                EXPECT_LT(iButtonGeometry::ImageIndex(look, style, value),
+                          iButtonGeometry::ImageCount(style));
+            }
+        }
+    }
+    for (int look = 0; look < 4; ++look) {
+        EXPECT_LT(iButtonGeometry::ImageIndex(look, 1, true), iButtonGeometry::ImageCount(1));
+    }
+}
+
 TEST(iButtonGeometry, CaptionStripsOfTheMainWindow) {
     EXPECT_EQ(iButtonGeometry::SliceWidth(Himetric(129), 0), 43); // close
     EXPECT_EQ(iButtonGeometry::SliceWidth(Himetric(72), 0), 24);  // min, tool
