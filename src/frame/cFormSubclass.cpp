@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 namespace velm {
 
@@ -170,22 +171,29 @@ void cFormSubclass::SubclassWindow(HWND hWnd) {
     if (!::IsWindow(hWnd)) {
         return;
     }
-    auto* record = new SubclassRecord(reinterpret_cast<std::uintptr_t>(hWnd), this);
-    SubclassStub* stub = SubclassStub::Make(record);
+    auto record = std::make_unique<SubclassRecord>(reinterpret_cast<std::uintptr_t>(hWnd), this);
+    SubclassStub* stub = SubclassStub::Make(record.get());
     if (!stub) {
-        delete record;
         return;
     }
+    // From here the stub owns the record.
+    SubclassRecord* r = record.release();
+    r->SetStub(stub);
+    LONG_PTR previous =
+        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(stub->code));
+    if (previous == 0) {
+        // Not ours to subclass (another process's window): nothing was replaced.
+        SubclassStub::Free(stub);
+        return;
+    }
+    // Setting the procedure sends the window nothing, so no message has met the stub yet.
+    r->SetPreviousProc(static_cast<std::uintptr_t>(previous));
+    stub->installed = true;
     std::size_t slot = SubclassRecord::FreeSlot(table_);
     if (slot == table_.size()) {
         table_.push_back(nullptr);
     }
-    LONG_PTR previous =
-        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(stub->code));
-    record->SetPreviousProc(static_cast<std::uintptr_t>(previous));
-    stub->installed = true;
-    record->SetStub(stub);
-    table_[slot] = record;
+    table_[slot] = r;
 }
 
 void cFormSubclass::UnsubclassWindow(std::size_t index) {

@@ -226,6 +226,20 @@ TEST_F(BFormTest, NominCoversTheRightPartWithPlainStripAndReprintsTheCaption) {
     EXPECT_TRUE(white) << "caption printed again from (120, 100) twips";
 }
 
+TEST_F(BFormTest, TheSkinAndTheSurfaceGoWithTheControl) {
+    std::vector<HGDIOBJ> handles;
+    {
+        auto b = Make(6000);
+        handles = {b->Image(), b->hdc(), b->PP().Bitmap()};
+        for (HGDIOBJ h : handles) {
+            ASSERT_NE(::GetObjectType(h), 0u);
+        }
+    }
+    for (HGDIOBJ h : handles) {
+        EXPECT_EQ(::GetObjectType(h), 0u);
+    }
+}
+
 TEST_F(BFormTest, NarrowHostGetsTheRightCornerOverTheLeftOne) {
     test::TestForm narrow(50, 50, 50, 100);
     auto b = Make(3000);

@@ -191,6 +191,14 @@ TEST_F(SubclassTest, AWindowThatGoesFreesItsEntry) {
     EXPECT_EQ(cFormSubclass::PendingRecords(), 0);
 }
 
+TEST_F(SubclassTest, AWindowOfAnotherProcessIsLeftAlone) {
+    cFormSubclass sub;
+    EXPECT_TRUE(sub.AddWindowMsgs(::GetDesktopWindow()));
+    EXPECT_EQ(sub.WindowCount(), 0u);
+    EXPECT_TRUE(sub.AddWindowMsgs(nullptr));
+    EXPECT_EQ(sub.WindowCount(), 0u);
+}
+
 // ---- The borderless frame ----
 
 class FrameTest : public ::testing::Test {

@@ -335,6 +335,28 @@ TEST_F(iButtonTest, CopyThroughAPaletteKeepsThePixelsAndOwnsThePalette) {
     EXPECT_EQ(px.rgb(3, 2), kSix[1]);
 }
 
+TEST_F(iButtonTest, ControlsLeaveNoGdiObjectsBehind) {
+    std::vector<HGDIOBJ> handles;
+    {
+        auto b = Make(MakeStrip(kSix, 25, 18), 1, true);
+        b->SetCaption("否");
+        b->SetcBackStyle(0);
+        handles.push_back(b->Image());
+        handles.push_back(b->hdc());
+        handles.push_back(b->BackPicture().Bitmap());
+        for (const Picture& p : b->StateImages()) {
+            handles.push_back(p.Bitmap());
+        }
+        ASSERT_EQ(handles.size(), 3u + 8u);
+        for (HGDIOBJ h : handles) {
+            ASSERT_NE(::GetObjectType(h), 0u);
+        }
+    }
+    for (HGDIOBJ h : handles) {
+        EXPECT_EQ(::GetObjectType(h), 0u) << "released with the control";
+    }
+}
+
 // ---- Input: real cursor positions and buttons ----
 
 struct Recorder {
