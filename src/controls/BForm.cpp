@@ -66,11 +66,11 @@ bool BForm::Create(HWND parent, long left, long top, long width, long height) {
 
 void BForm::OnCreated() {
     skin_ = Picture::FromBitmapResource(kSkinResource);
-    FontSpec spec;
-    spec.name = "宋体";
-    spec.size = 9;
-    spec.bold = true;
-    font_ = CreateUiFont(spec);
+    FontInfo info;
+    info.name = "宋体";
+    info.size = 9;
+    info.bold = true;
+    font_ = CreateUiFont(info);
     canvas_.SetBackColour(TranslateColour(backColour_));
     canvas_.Attach(hWnd());
     OnSize();

@@ -8,12 +8,12 @@
 namespace velm {
 namespace {
 
-UniqueFont Make(const FontSpec& spec, const std::wstring& face, int dpi) {
+UniqueFont Make(const FontInfo& info, const std::wstring& face, int dpi) {
     LOGFONTW lf{};
-    lf.lfHeight = spec.LogicalHeight(dpi);
-    lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = spec.italic ? TRUE : FALSE;
-    lf.lfUnderline = spec.underline ? TRUE : FALSE;
+    lf.lfHeight = info.LogicalHeight(dpi);
+    lf.lfWeight = info.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = info.italic ? TRUE : FALSE;
+    lf.lfUnderline = info.underline ? TRUE : FALSE;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = DEFAULT_QUALITY;
     std::wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
@@ -46,7 +46,7 @@ const wchar_t* EnglishName(const std::wstring& face) {
 
 } // namespace
 
-UniqueFont CreateUiFont(const FontSpec& spec) {
+UniqueFont CreateUiFont(const FontInfo& info) {
     int dpi = 96;
     {
         WindowDc screen(nullptr);
@@ -54,11 +54,11 @@ UniqueFont CreateUiFont(const FontSpec& spec) {
             dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
         }
     }
-    std::wstring face = Widen(spec.name);
-    UniqueFont font = Make(spec, face, dpi);
+    std::wstring face = Widen(info.name);
+    UniqueFont font = Make(info, face, dpi);
     if (font && !FaceMatches(font.get(), face)) {
         if (const wchar_t* english = EnglishName(face)) {
-            UniqueFont other = Make(spec, english, dpi);
+            UniqueFont other = Make(info, english, dpi);
             if (other) {
                 font = std::move(other);
             }

@@ -121,7 +121,7 @@ void iButton::ReadProperties(const PropertyBag& bag) {
     SetcForeColor(static_cast<std::uint32_t>(
         bag.ReadLong("cForeColor", static_cast<std::int32_t>(kButtonTextColour))));
     // A missing or unreadable font reads as the current one.
-    SetcFont(FontSpec::FromText(bag.ReadProperty("cFont")).value_or(font_));
+    SetcFont(FontInfo::FromText(bag.ReadProperty("cFont")).value_or(font_));
     SetcDrawMode(static_cast<std::int16_t>(bag.ReadLong("cDrawMode", R2_COPYPEN)));
 }
 
@@ -210,7 +210,7 @@ void iButton::SetcForeColor(std::uint32_t colour) {
     Changed("cForeColor");
 }
 
-void iButton::SetcFont(const FontSpec& font) {
+void iButton::SetcFont(const FontInfo& font) {
     font_ = font;
     fontHandle_ = CreateUiFont(font_);
     RepaintCurrent();

@@ -7,7 +7,7 @@
 #include "base/Handles.h"
 #include "base/PropertyBag.h"
 #include "controls/ControlWindow.h"
-#include "controls/FontSpec.h"
+#include "controls/FontInfo.h"
 #include "controls/FormCanvas.h"
 #include "controls/Picture.h"
 
@@ -51,8 +51,8 @@ public:
     void SetAutoSize(bool autoSize);
     std::uint32_t cForeColor() const { return foreColour_; }
     void SetcForeColor(std::uint32_t colour);
-    const FontSpec& cFont() const { return font_; }
-    void SetcFont(const FontSpec& font);
+    const FontInfo& cFont() const { return font_; }
+    void SetcFont(const FontInfo& font);
     std::int16_t cDrawMode() const { return drawMode_; }
     void SetcDrawMode(std::int16_t mode);
     bool Value() const { return value_; }
@@ -116,7 +116,7 @@ private:
     std::int32_t style_ = 0;
     bool autoSize_ = true;
     std::uint32_t foreColour_ = kButtonTextColour;
-    FontSpec font_;
+    FontInfo font_;
     std::int16_t drawMode_ = R2_COPYPEN;
     bool value_ = false;
     bool locked_ = false;

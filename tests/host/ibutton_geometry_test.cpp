@@ -1,4 +1,4 @@
-#include "controls/FontSpec.h"
+#include "controls/FontInfo.h"
 #include "controls/MaskRuns.h"
 #include "controls/iButtonGeometry.h"
 
@@ -98,16 +98,16 @@ TEST(iButtonGeometry, FocusRectangleIsThreePixelsInside) {
     EXPECT_EQ(f.bottom, 19);
 }
 
-TEST(FontSpec, TextFormRoundTrips) {
-    FontSpec f;
+TEST(FontInfo, TextFormRoundTrips) {
+    FontInfo f;
     f.name = "宋体";
     f.size = 9;
     f.underline = true;
     EXPECT_EQ(f.ToText(), "宋体|9|u");
-    auto back = FontSpec::FromText(f.ToText());
+    auto back = FontInfo::FromText(f.ToText());
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, f);
-    auto bold = FontSpec::FromText("SimSun|10.5|bi");
+    auto bold = FontInfo::FromText("SimSun|10.5|bi");
     ASSERT_TRUE(bold);
     EXPECT_TRUE(bold->bold);
     EXPECT_TRUE(bold->italic);
@@ -116,10 +116,10 @@ TEST(FontSpec, TextFormRoundTrips) {
     EXPECT_EQ(f.LogicalHeight(96), -12);
 }
 
-TEST(FontSpec, MalformedTextIsRefused) {
+TEST(FontInfo, MalformedTextIsRefused) {
     for (const char* bad :
          {"", "宋体", "宋体|9", "|9|", "宋体|x|", "宋体|9|z", "宋体|-3|", "宋体|9q|"}) {
-        EXPECT_FALSE(FontSpec::FromText(bad)) << bad;
+        EXPECT_FALSE(FontInfo::FromText(bad)) << bad;
     }
 }
 

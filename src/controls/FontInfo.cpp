@@ -1,4 +1,4 @@
-#include "controls/FontSpec.h"
+#include "controls/FontInfo.h"
 
 #include <cmath>
 #include <cstdio>
@@ -6,11 +6,11 @@
 
 namespace velm {
 
-int FontSpec::LogicalHeight(int dpi) const {
+int FontInfo::LogicalHeight(int dpi) const {
     return -static_cast<int>(std::lround(size * dpi / 72.0));
 }
 
-std::string FontSpec::ToText() const {
+std::string FontInfo::ToText() const {
     char number[32];
     std::snprintf(number, sizeof(number), "%g", size);
     std::string out = name + "|" + number + "|";
@@ -26,7 +26,7 @@ std::string FontSpec::ToText() const {
     return out;
 }
 
-std::optional<FontSpec> FontSpec::FromText(std::string_view text) {
+std::optional<FontInfo> FontInfo::FromText(std::string_view text) {
     size_t a = text.find('|');
     if (a == std::string_view::npos || a == 0) {
         return std::nullopt;
@@ -35,7 +35,7 @@ std::optional<FontSpec> FontSpec::FromText(std::string_view text) {
     if (b == std::string_view::npos) {
         return std::nullopt;
     }
-    FontSpec f;
+    FontInfo f;
     f.name = std::string(text.substr(0, a));
     std::string number(text.substr(a + 1, b - a - 1));
     if (number.empty()) {

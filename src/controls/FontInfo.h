@@ -9,7 +9,7 @@
 
 namespace velm {
 
-struct FontSpec {
+struct FontInfo {
     std::string name = "宋体";
     double size = 9.0;
     bool bold = false;
@@ -20,9 +20,9 @@ struct FontSpec {
     int LogicalHeight(int dpi = 96) const;
 
     std::string ToText() const;
-    static std::optional<FontSpec> FromText(std::string_view text);
+    static std::optional<FontInfo> FromText(std::string_view text);
 
-    friend bool operator==(const FontSpec&, const FontSpec&) = default;
+    friend bool operator==(const FontInfo&, const FontInfo&) = default;
 };
 
 } // namespace velm
