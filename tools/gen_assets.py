@@ -420,14 +420,16 @@ def window_skin():
     for y in range(33):
         for x in range(94):
             cv.set(x, y, strip.get(x, y))
-    # rounded top corners: outside the arc is magenta, as the skin is drawn over the form
-    for y in range(6):
-        for x in range(6):
-            if math.hypot(5.5 - x, 5.5 - y) > 6:
-                cv.set(x, y, MAGENTA)
-                cv.set(93 - x, y, MAGENTA)
+    # rounded top corners of radius 3, the windows' own corner rounding (6 x 6 ellipses); the
+    # title bar copies the skin as it is, so the corners outside the arc take the frame's
+    # colour rather than a key colour that would show inside a window's outline
     for x in range(94):
-        cv.set(x, 0, (120, 180, 240, 255) if cv.get(x, 0) != MAGENTA else MAGENTA)
+        cv.set(x, 0, (120, 180, 240, 255))
+    for y in range(3):
+        for x in range(3):
+            if math.hypot(2.5 - x, 2.5 - y) > 3:
+                cv.set(x, y, frame)
+                cv.set(93 - x, y, frame)
     return cv
 
 

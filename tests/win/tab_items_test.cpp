@@ -1,0 +1,367 @@
+// The tab collection and its items against a recording strip and recording forms with real
+// windows: the order of calls the strip relies on, the errors and the states they leave.
+#include "tabstrip/CTabItems.h"
+#include "tabstrip/ITabForm.h"
+#include "tabstrip/IuTab.h"
+
+#include "support/WinTest.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velm {
+namespace {
+
+using test::Pump;
+
+std::vector<std::string>* g_calls = nullptr;
+
+void Record(const std::string& call) {
+    if (g_calls) {
+        g_calls->push_back(call);
+    }
+}
+
+LRESULT CALLBACK FormProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_DESTROY) {
+        char name[64] = {};
+        ::GetWindowTextA(h, name, sizeof(name));
+        Record(std::string("destroyed ") + name);
+    }
+    return ::DefWindowProcA(h, msg, w, l);
+}
+
+HWND MakeTopLevel(const char* name, DWORD style = WS_OVERLAPPEDWINDOW) {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = FormProc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "VelmTabItemsTest";
+        ::RegisterClassA(&wc);
+        registered = true;
+    }
+    return ::CreateWindowExA(0, "VelmTabItemsTest", name, style, 10, 10, 300, 200, nullptr, nullptr,
+                             ::GetModuleHandleA(nullptr), nullptr);
+}
+
+class RecordingForm : public ITabForm {
+public:
+    explicit RecordingForm(std::string name, DWORD style = WS_OVERLAPPEDWINDOW)
+        : name_(std::move(name)), hwnd_(MakeTopLevel(name_.c_str(), style)) {}
+    ~RecordingForm() override {
+        if (::IsWindow(hwnd_)) {
+            ::DestroyWindow(hwnd_);
+        }
+    }
+    HWND hWnd() override { return hwnd_; }
+    void Initialize(IuTab* strip, CTabItem* item) override {
+        Record("Initialize " + name_ + (strip ? " strip" : " none") + (item ? " item" : ""));
+        lastItem = item;
+    }
+    void RefreshPage() override { Record("RefreshPage " + name_); }
+
+    CTabItem* lastItem = nullptr;
+
+private:
+    std::string name_;
+    HWND hwnd_;
+};
+
+// A strip that records every call and, like the real one, makes forms children of a container.
+class RecordingStrip : public IuTab {
+public:
+    RecordingStrip() : window(MakeTopLevel("strip")), container(MakeTopLevel("container")) {
+        items.SetStrip(this);
+    }
+    ~RecordingStrip() override {
+        items.SetStrip(nullptr);
+        ::DestroyWindow(container);
+        ::DestroyWindow(window);
+    }
+    void Add(const std::string& caption, const std::shared_ptr<ITabForm>& form,
+             const std::string& key, const CTabIndex&) override {
+        Record("Add " + caption + " key=" + key + " count=" + std::to_string(items.Count()));
+        HWND h = form->hWnd();
+        ::SetParent(h, container);
+        ::SetWindowLongA(h, GWL_STYLE, (::GetWindowLongA(h, GWL_STYLE) & ~0xC40000) | WS_CHILD);
+        if (selected < 0) {
+            selected = 0;
+        }
+    }
+    bool BeforeRemove(std::int32_t index) override {
+        Record("BeforeRemove " + std::to_string(index));
+        return allowRemove;
+    }
+    void Remove(std::int32_t index) override {
+        Record("Remove " + std::to_string(index) + " count=" + std::to_string(items.Count()));
+    }
+    void Clear() override { Record("Clear count=" + std::to_string(items.Count())); }
+    void Redraw(bool bUpdate) override { Record(std::string("Redraw ") + (bUpdate ? "1" : "0")); }
+    void ChangeForm(CTabItem* item, ITabForm* form) override {
+        Record(std::string("ChangeForm") + (item && item->Form().get() == form ? " same" : ""));
+    }
+    std::int32_t Selected() override { return selected; }
+    void Selected(std::int32_t value) override {
+        Record("Selected " + std::to_string(value));
+        selected = value;
+    }
+    CTabItems& TabItems() override { return items; }
+    HWND hWnd() override { return window; }
+    HWND hParent() override { return container; }
+    uTab* Control() override { return nullptr; }
+
+    HWND window;
+    HWND container;
+    bool allowRemove = true;
+    std::int32_t selected = -1;
+    CTabItems items;
+};
+
+class TabItems : public ::testing::Test {
+protected:
+    void SetUp() override { g_calls = &calls; }
+    void TearDown() override {
+        strip.reset();
+        g_calls = nullptr;
+    }
+    std::shared_ptr<RecordingForm> Form(const std::string& name) {
+        return std::make_shared<RecordingForm>(name);
+    }
+    void AddTabs(std::initializer_list<const char*> names) {
+        for (const char* n : names) {
+            strip->items.Add(n, Form(n), n);
+        }
+        calls.clear();
+    }
+    std::vector<std::string> Captions() {
+        std::vector<std::string> out;
+        for (int i = 0; i < strip->items.Count(); ++i) {
+            out.push_back(strip->items.Item(i)->Caption());
+        }
+        return out;
+    }
+
+    std::vector<std::string> calls;
+    std::unique_ptr<RecordingStrip> strip = std::make_unique<RecordingStrip>();
+};
+
+TEST_F(TabItems, AddReportsInTheOrderTheStripReliesOn) {
+    auto form = Form("a");
+    ::ShowWindow(strip->window, SW_SHOW);
+    const LONG style = ::GetWindowLongA(form->hWnd(), GWL_STYLE);
+    ASSERT_TRUE(strip->items.Add("标签", form, "k"));
+    const std::vector<std::string> want = {
+        "Initialize a strip item", "Redraw 1", "Initialize a strip item", "ChangeForm same",
+        "Add 标签 key=k count=1",
+    };
+    EXPECT_EQ(calls, want);
+    auto item = strip->items.Item(0);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item.get(), form->lastItem);
+    EXPECT_EQ(item->SavedStyle(), style) << "the style before the strip made it a child";
+    EXPECT_EQ(::GetParent(form->hWnd()), strip->container);
+    EXPECT_EQ(::GetActiveWindow(), strip->window);
+    EXPECT_EQ(strip->items.Selected(), 0);
+}
+
+TEST_F(TabItems, InsertPositionsFromNumbersAndNumericText) {
+    AddTabs({"a", "b"});
+    strip->items.Add("c", Form("c"), "", 2);
+    strip->items.Add("d", Form("d"), "", 0);
+    strip->items.Add("e", Form("e"), "", "1");
+    strip->items.Add("f", Form("f"), "", 2.5); // halves to even: 2
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"d", "e", "f", "a", "b", "c"}));
+}
+
+TEST_F(TabItems, FailedAddsRaiseNumberedErrorsAfterRedrawAndChangeForm) {
+    AddTabs({"a"});
+    auto bad = Form("x");
+    try {
+        strip->items.Add("x", bad, "", "next");
+        FAIL() << "no error";
+    } catch (const CTabError& e) {
+        EXPECT_EQ(e.Number(), 5);
+        EXPECT_EQ(e.Description(), "Invalid procedure call or argument");
+    }
+    const std::vector<std::string> want = {"Initialize x strip item", "Redraw 1",
+                                           "Initialize x strip item", "ChangeForm same",
+                                           "destroyed x"};
+    EXPECT_EQ(calls, want) << "the item that never got into the list unloads its form";
+    EXPECT_EQ(strip->items.Count(), 1);
+    for (const CTabIndex& index : {CTabIndex(-1), CTabIndex(2), CTabIndex(1.6)}) {
+        try {
+            strip->items.Add("y", Form("y"), "", index);
+            FAIL() << "no error";
+        } catch (const CTabError& e) {
+            EXPECT_EQ(e.Number(), 9);
+            EXPECT_EQ(e.Description(), "Subscript out of range");
+        }
+    }
+    EXPECT_NO_THROW(strip->items.Add("z", Form("z"), "", 1.4));
+    EXPECT_EQ(strip->items.Count(), 2);
+}
+
+TEST_F(TabItems, KeysAreUniqueAndCaseBlind) {
+    AddTabs({"Home"});
+    EXPECT_THROW(
+        {
+            try {
+                strip->items.Add("again", Form("again"), "HOME");
+            } catch (const CTabError& e) {
+                EXPECT_EQ(e.Number(), 457);
+                throw;
+            }
+        },
+        CTabError);
+    EXPECT_EQ(strip->items.Count(), 1);
+    EXPECT_EQ(strip->items.FindItem("home"), 0);
+    EXPECT_EQ(strip->items.Item("hOmE")->Caption(), "Home");
+    try {
+        strip->items.Item("nope");
+        FAIL();
+    } catch (const CTabError& e) {
+        EXPECT_EQ(e.Number(), 5);
+    }
+}
+
+TEST_F(TabItems, FindItemForEveryKindOfIndex) {
+    RecordingForm stranger("s");
+    for (const CTabIndex& i : {CTabIndex("a"), CTabIndex(0), CTabIndex(&stranger)}) {
+        EXPECT_EQ(strip->items.FindItem(i), -1) << "empty collection";
+    }
+    auto b = Form("b");
+    strip->items.Add("a", Form("a"), "a");
+    strip->items.Add("b", b, "b");
+    strip->items.Add("c", Form("c"));
+    EXPECT_EQ(strip->items.FindItem(2), 2);
+    EXPECT_EQ(strip->items.FindItem(3), -1);
+    EXPECT_EQ(strip->items.FindItem(-1), -1);
+    EXPECT_EQ(strip->items.FindItem(1.5), 2);
+    EXPECT_EQ(strip->items.FindItem("B"), 1);
+    EXPECT_EQ(strip->items.FindItem("2"), -1) << "text is a key, even numeric text";
+    EXPECT_EQ(strip->items.FindItem(b), 1);
+    EXPECT_EQ(strip->items.FindItem(&stranger), -1);
+    EXPECT_EQ(strip->items.FindItem(strip->items.Item(2)), 2);
+    EXPECT_EQ(strip->items.FindItem(CTabIndex()), -1);
+    EXPECT_EQ(strip->items.Item(-1), nullptr);
+    EXPECT_EQ(strip->items.Item(3), nullptr);
+    EXPECT_EQ(strip->items.Item(0)->Caption(), "a");
+}
+
+TEST_F(TabItems, RemoveAsksFirstAndHonoursTheVeto) {
+    AddTabs({"a", "b", "c"});
+    strip->allowRemove = false;
+    EXPECT_FALSE(strip->items.Remove(1, true));
+    EXPECT_EQ(calls, std::vector<std::string>{"BeforeRemove 1"});
+    EXPECT_EQ(strip->items.Count(), 3);
+    EXPECT_TRUE(::IsWindow(strip->items.Item(1)->Form()->hWnd())) << "form stays loaded";
+    calls.clear();
+    strip->allowRemove = true;
+    EXPECT_TRUE(strip->items.Remove("B", true));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"BeforeRemove 1", "Remove 1 count=2", "destroyed b"}));
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"a", "c"}));
+    calls.clear();
+    EXPECT_FALSE(strip->items.Remove(5, true));
+    EXPECT_FALSE(strip->items.Remove("b", true));
+    EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(TabItems, RemoveWithoutUnloadStillUnloadsWhenTheItemGoes) {
+    AddTabs({"a"});
+    auto kept = strip->items.Item(0);
+    EXPECT_TRUE(strip->items.Remove(0, false));
+    EXPECT_EQ(calls, (std::vector<std::string>{"BeforeRemove 0", "Remove 0 count=0"}));
+    EXPECT_TRUE(::IsWindow(kept->Form()->hWnd())) << "the host still holds the item";
+    calls.clear();
+    kept.reset();
+    EXPECT_EQ(calls, std::vector<std::string>{"destroyed a"});
+}
+
+TEST_F(TabItems, ClearUnloadsEveryFormThenReports) {
+    strip->items.Clear();
+    EXPECT_EQ(calls, std::vector<std::string>{"Clear count=0"});
+    AddTabs({"a", "b"});
+    strip->items.Clear();
+    EXPECT_EQ(calls, (std::vector<std::string>{"destroyed a", "destroyed b", "Clear count=0"}));
+    EXPECT_EQ(strip->items.Count(), 0);
+}
+
+TEST_F(TabItems, ItemSettersReportToTheStrip) {
+    AddTabs({"a"});
+    auto item = strip->items.Item(0);
+    item->Caption("new");
+    item->HideButton(true);
+    item->LockSize(true);
+    item->ItemData(std::string("data"));
+    EXPECT_EQ(calls, (std::vector<std::string>{"Redraw 1", "Redraw 1", "Redraw 1"}));
+    EXPECT_EQ(std::any_cast<std::string>(item->ItemData()), "data");
+    auto shared = std::make_shared<int>(5);
+    item->ItemData(shared);
+    *shared = 6;
+    EXPECT_EQ(*std::any_cast<std::shared_ptr<int>>(item->ItemData()), 6) << "a reference";
+    calls.clear();
+    auto b = Form("b");
+    item->Form(b);
+    // The old form was held by the item alone: letting it go closes it.
+    EXPECT_EQ(calls, (std::vector<std::string>{"destroyed a", "Initialize b strip item",
+                                               "ChangeForm same"}));
+    CTabItem loose;
+    auto c = Form("c");
+    calls.clear();
+    loose.Form(c);
+    loose.Caption("x");
+    EXPECT_EQ(calls, std::vector<std::string>{"Initialize c none item"});
+}
+
+TEST_F(TabItems, ReleaseFormHandsBackACentredTopLevelWindow) {
+    auto form = std::make_shared<RecordingForm>("r", WS_OVERLAPPEDWINDOW);
+    const LONG style = ::GetWindowLongA(form->hWnd(), GWL_STYLE);
+    strip->items.Add("r", form, "r");
+    ASSERT_EQ(::GetParent(form->hWnd()), strip->container);
+    calls.clear();
+    std::shared_ptr<ITabForm> back = strip->items.ReleaseForm("r");
+    ASSERT_EQ(back, form);
+    EXPECT_EQ(calls, (std::vector<std::string>{"BeforeRemove 0", "Remove 0 count=0"}))
+        << "removed, not unloaded";
+    EXPECT_EQ(strip->items.Count(), 0);
+    HWND h = form->hWnd();
+    ASSERT_TRUE(::IsWindow(h));
+    EXPECT_EQ(::GetParent(h), nullptr);
+    EXPECT_EQ(::GetWindowLongA(h, GWL_STYLE) & ~WS_VISIBLE, style & ~WS_VISIBLE);
+    EXPECT_TRUE(::IsWindowVisible(h));
+    RECT r{};
+    ::GetWindowRect(h, &r);
+    const int sw = ::GetSystemMetrics(SM_CXSCREEN);
+    const int sh = ::GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ(r.left, (sw - (r.right - r.left)) / 2);
+    EXPECT_EQ(r.top, (sh - (r.bottom - r.top)) / 2);
+    // A real top-level window: it takes a new caption and is destroyed only when the form goes.
+    ::SetWindowTextA(h, "r");
+    back.reset();
+    Pump(20);
+    EXPECT_TRUE(::IsWindow(h));
+    EXPECT_EQ(strip->items.ReleaseForm("r"), nullptr);
+}
+
+TEST_F(TabItems, VetoedReleaseLeavesTheTabAlone) {
+    AddTabs({"a"});
+    strip->allowRemove = false;
+    EXPECT_EQ(strip->items.ReleaseForm(0), nullptr);
+    EXPECT_EQ(strip->items.Count(), 1);
+    EXPECT_EQ(::GetParent(strip->items.Item(0)->Form()->hWnd()), strip->container);
+}
+
+TEST_F(TabItems, SelectedIsTheStrips) {
+    AddTabs({"a", "b"});
+    strip->items.Selected(1);
+    EXPECT_EQ(strip->items.Selected(), 1);
+    EXPECT_EQ(calls, std::vector<std::string>{"Selected 1"});
+}
+
+} // namespace
+} // namespace velm
