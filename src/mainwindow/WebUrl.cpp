@@ -1,0 +1,104 @@
+#include "mainwindow/WebUrl.h"
+
+#include "base/Handles.h"
+#include "tabstrip/CTabItem.h"
+
+namespace velm {
+
+WebUrl::WebUrl() : picture1_(::GetSysColor(COLOR_BTNFACE), 0, 0, 0, 0) {}
+
+WebUrl::~WebUrl() {
+    // The browser goes before the windows it lives in.
+    wb_.reset();
+}
+
+FormDesign WebUrl::Design() const {
+    FormDesign d;
+    d.className = L"velm.WebUrl";
+    d.caption = "WebUrl";
+    d.style = WS_POPUP | WS_CLIPCHILDREN;
+    d.clientWidth = 800;
+    d.clientHeight = 600;
+    return d;
+}
+
+void WebUrl::OnLoad() {
+    RECT client{};
+    ::GetClientRect(WindowObject::hWnd(), &client);
+    picture1_.SetParent(WindowObject::hWnd());
+    picture1_.Create();
+    ::MoveWindow(picture1_.hWnd(), 0, 0, client.right, client.bottom, FALSE);
+    wb_ = CreateBrowser(picture1_.hWnd(), RECT{-2, -2, client.right + 2, client.bottom + 2});
+    picture1_.Resized = [this](int width, int height) { Picture1Resized(width, height); };
+    if (!wb_) {
+        return;
+    }
+    wb_->events.TitleChange = [this](const std::string& text) { TitleChange(text); };
+    wb_->events.DocumentComplete = [this](const std::string&, bool) { DocumentComplete(); };
+    wb_->Navigate("about:blank");
+}
+
+void WebUrl::OnUnload() {
+    wb_.reset();
+    picture1_.Resized = nullptr;
+    picture1_.Unload();
+}
+
+void WebUrl::Initialize(IuTab* Implement, CTabItem* Item) {
+    strip_ = Implement;
+    item_ = Item;
+}
+
+void WebUrl::RefreshPage() {
+    if (wb_) {
+        wb_->Refresh();
+    }
+}
+
+void WebUrl::OpenURL(const std::string& szURL) {
+    Load();
+    if (wb_) {
+        wb_->Navigate(szURL);
+    }
+}
+
+void WebUrl::TitleChange(const std::string& Text) {
+    if (item_) {
+        item_->Caption(Text);
+    }
+}
+
+void WebUrl::DocumentComplete() {
+    // Whichever document completed, the top document loses its scroll bars; a page without a
+    // root element is left as it is.
+    if (wb_) {
+        wb_->SetRootStyle("overflow", "hidden");
+    }
+}
+
+void WebUrl::Picture1Resized(int width, int height) {
+    if (wb_) {
+        wb_->Move(-2, -2, width + 4, height + 4);
+    }
+}
+
+LRESULT WebUrl::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_SIZE:
+        if (picture1_.hWnd()) {
+            ::MoveWindow(picture1_.hWnd(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        }
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        // The frame covers the whole client area; nothing of the form itself shows.
+        PaintScope paint(hwnd);
+        return 0;
+    }
+    default:
+        return WindowObject::WndProc(hwnd, msg, wParam, lParam);
+    }
+}
+
+} // namespace velm
