@@ -8,6 +8,8 @@
 #include <mshtml.h>
 #include <ocidl.h>
 
+#include <vector>
+
 namespace velm {
 namespace {
 
@@ -292,6 +294,8 @@ class CSystemBrowser::Sink final : public IDispatch {
 public:
     explicit Sink(CSystemBrowser* owner) : owner_(owner) {}
     void Detach() noexcept { owner_ = nullptr; }
+    // True while an event is being delivered, when the control is in the middle of a call.
+    bool InEvent() const noexcept { return depth_ > 0; }
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
         if (!out) {
@@ -332,6 +336,7 @@ public:
                         UINT*) override {
         // A handler may unadvise and release this sink; it stays alive to the end of the call.
         AddRef();
+        ++depth_;
         try {
             if (owner_ && params) {
                 owner_->OnEvent(id, params);
@@ -339,6 +344,7 @@ public:
         } catch (...) {
             LogError("CSystemBrowser: event handler failed");
         }
+        --depth_;
         Release();
         return S_OK;
     }
@@ -347,7 +353,54 @@ private:
     ~Sink() = default;
     CSystemBrowser* owner_;
     long refs_ = 1;
+    int depth_ = 0;
 };
+
+// What a browser leaves to release: the control and our objects around it. Released at once, or,
+// when the browser goes inside one of the control's own events, once that event has returned.
+struct CSystemBrowser::Remains {
+    ComPtr<IOleObject> object;
+    ComPtr<IWebBrowser2> browser;
+    ComPtr<IConnectionPoint> point;
+    DWORD cookie = 0;
+    ComPtr<Site> site;
+    ComPtr<Sink> sink;
+
+    ~Remains() {
+        if (point && cookie) {
+            point->Unadvise(cookie);
+        }
+        point.reset();
+        if (object) {
+            if (auto inPlace = object.As<IOleInPlaceObject>(IID_IOleInPlaceObject)) {
+                inPlace->InPlaceDeactivate();
+            }
+            object->Close(OLECLOSE_NOSAVE);
+            object->SetClientSite(nullptr);
+        }
+        browser.reset();
+        object.reset();
+        sink.reset();
+        site.reset();
+    }
+};
+
+namespace {
+std::vector<std::unique_ptr<CSystemBrowser::Remains>> g_remains;
+UINT_PTR g_remainsTimer = 0;
+
+void CALLBACK ReleaseRemains(HWND, UINT, UINT_PTR, DWORD) {
+    ::KillTimer(nullptr, g_remainsTimer);
+    g_remainsTimer = 0;
+    auto remains = std::move(g_remains);
+    g_remains.clear();
+    remains.clear();
+}
+} // namespace
+
+size_t CSystemBrowser::PendingReleases() noexcept {
+    return g_remains.size();
+}
 
 std::wstring CSystemBrowser::EnsureModernDocumentMode() {
     wchar_t path[MAX_PATH] = {};
@@ -411,34 +464,42 @@ CSystemBrowser::~CSystemBrowser() {
     if (sink_) {
         sink_->Detach();
     }
-    if (point_ && cookie_) {
-        point_->Unadvise(cookie_);
-    }
-    point_.reset();
-    if (object_) {
-        if (auto inPlace = object_.As<IOleInPlaceObject>(IID_IOleInPlaceObject)) {
-            inPlace->InPlaceDeactivate();
-        }
-        object_->Close(OLECLOSE_NOSAVE);
-        object_->SetClientSite(nullptr);
-    }
     if (site_) {
         site_->Detach();
     }
-    browser_.reset();
-    object_.reset();
-    sink_.reset();
-    site_.reset();
+    bool inEvent = sink_ && sink_->InEvent();
+    auto remains = std::make_unique<Remains>();
+    remains->object = std::move(object_);
+    remains->browser = std::move(browser_);
+    remains->point = std::move(point_);
+    remains->cookie = cookie_;
+    remains->site = std::move(site_);
+    remains->sink = std::move(sink_);
+    if (!inEvent) {
+        return; // released here
+    }
+    // The control is still inside the call that raised the event: closing it now would pull
+    // it down under its own feet.
+    if (HWND control = hWndOf(remains->object.get())) {
+        ::ShowWindow(control, SW_HIDE);
+    }
+    g_remains.push_back(std::move(remains));
+    if (!g_remainsTimer) {
+        g_remainsTimer = ::SetTimer(nullptr, 0, 0, &ReleaseRemains);
+    }
+}
+
+HWND CSystemBrowser::hWndOf(IOleObject* object) {
+    HWND hwnd = nullptr;
+    ComPtr<IOleInPlaceObject> inPlace;
+    if (object && SUCCEEDED(object->QueryInterface(IID_IOleInPlaceObject, inPlace.put_void()))) {
+        inPlace->GetWindow(&hwnd);
+    }
+    return hwnd;
 }
 
 HWND CSystemBrowser::hWnd() const {
-    HWND hwnd = nullptr;
-    if (object_) {
-        if (auto inPlace = object_.As<IOleInPlaceObject>(IID_IOleInPlaceObject)) {
-            inPlace->GetWindow(&hwnd);
-        }
-    }
-    return hwnd;
+    return hWndOf(object_.get());
 }
 
 void CSystemBrowser::Move(int left, int top, int width, int height) {

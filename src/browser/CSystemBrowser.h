@@ -40,11 +40,16 @@ public:
     static std::wstring EnsureModernDocumentMode();
     static constexpr unsigned long kEmulationMode = 11001;
 
+    // Controls whose release waits for their event to return (destroyed inside a handler).
+    static size_t PendingReleases() noexcept;
+
     class Site;
     class Sink;
+    struct Remains;
 
 private:
     CSystemBrowser() = default;
+    static HWND hWndOf(IOleObject* object);
     void OnEvent(DISPID id, DISPPARAMS* params);
 
     HWND parent_ = nullptr;

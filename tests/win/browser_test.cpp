@@ -430,6 +430,25 @@ TEST_F(SystemEngine, NavigateErrorReachesTheSink) {
     EXPECT_EQ(error.rfind("error " + server.Url("/p") + " ", 0), 0u) << error;
 }
 
+TEST_F(SystemEngine, HandlerMayDestroyTheBrowser) {
+    size_t pendingInHandler = 0;
+    browser->events.BeforeNavigate2 = [&](const std::string&, bool& cancel) {
+        cancel = true;
+        browser.reset();
+        pendingInHandler = CSystemBrowser::PendingReleases();
+    };
+    browser->Navigate("app://exitgame");
+    ASSERT_TRUE(PumpUntil([&] { return !browser; }, 5000));
+    EXPECT_EQ(pendingInHandler, 1u) << "the control is released after its event returns";
+    ASSERT_TRUE(PumpUntil([] { return CSystemBrowser::PendingReleases() == 0; }, 2000));
+    browser = CreateBrowser(BrowserEngine::System, host.hwnd(), RECT{0, 0, 200, 200});
+    ASSERT_TRUE(browser);
+    rec.Attach(*browser);
+    rec.cancelAll = true;
+    browser->Navigate("app://minimize");
+    EXPECT_TRUE(PumpUntil([&] { return rec.Count("before app://minimize") == 1; }, 5000));
+}
+
 TEST_F(SystemEngine, DocumentHostAnswersTheContextMenu) {
     ComPtr<IOleObject> object;
     ASSERT_EQ(sys->Control()->QueryInterface(IID_IOleObject, object.put_void()), S_OK);
