@@ -102,17 +102,17 @@ bool StartsWith(const std::string& s, const char* prefix) {
 // Measures text with the browser's fonts on a screen-compatible DC.
 class GdiMeasurer final : public TextMeasurer {
 public:
-    explicit GdiMeasurer(std::function<HFONT(const FontSpec&)> font)
+    explicit GdiMeasurer(std::function<HFONT(const PageFont&)> font)
         : dc_(::CreateCompatibleDC(nullptr)), font_(std::move(font)) {}
-    int Width(std::string_view utf8, const FontSpec& spec) override {
-        SelectScope select(dc_.get(), font_(spec));
+    int Width(std::string_view utf8, const PageFont& font) override {
+        SelectScope select(dc_.get(), font_(font));
         std::wstring text = Widen(utf8);
         SIZE size{};
         ::GetTextExtentPoint32W(dc_.get(), text.c_str(), static_cast<int>(text.size()), &size);
         return size.cx;
     }
-    int LineHeight(const FontSpec& spec) override {
-        SelectScope select(dc_.get(), font_(spec));
+    int LineHeight(const PageFont& font) override {
+        SelectScope select(dc_.get(), font_(font));
         TEXTMETRICW tm{};
         ::GetTextMetricsW(dc_.get(), &tm);
         return tm.tmHeight + tm.tmExternalLeading;
@@ -120,7 +120,7 @@ public:
 
 private:
     UniqueMemoryDc dc_;
-    std::function<HFONT(const FontSpec&)> font_;
+    std::function<HFONT(const PageFont&)> font_;
 };
 
 } // namespace
@@ -367,13 +367,13 @@ std::string CBasicBrowser::RootStyle(const std::string& name) const {
     return it == document_->RootStyle().end() ? std::string() : it->second;
 }
 
-HFONT CBasicBrowser::Font(const FontSpec& spec) {
-    auto key = std::make_pair(spec.size, spec.bold);
+HFONT CBasicBrowser::Font(const PageFont& face) {
+    auto key = std::make_pair(face.size, face.bold);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) {
         return it->second.get();
     }
-    UniqueFont font(::CreateFontW(-spec.size, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE,
+    UniqueFont font(::CreateFontW(-face.size, 0, 0, 0, face.bold ? FW_BOLD : FW_NORMAL, FALSE,
                                   FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
                                   L"Microsoft YaHei"));
@@ -387,7 +387,7 @@ const PageLayout& CBasicBrowser::Layout() {
         RECT client{};
         ::GetClientRect(window_.get(), &client);
         if (document_) {
-            GdiMeasurer measurer([this](const FontSpec& spec) { return Font(spec); });
+            GdiMeasurer measurer([this](const PageFont& font) { return Font(font); });
             layout_ = LayoutPage(*document_, client.right, measurer);
         } else {
             layout_ = PageLayout{};

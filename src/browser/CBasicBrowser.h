@@ -46,7 +46,7 @@ private:
     void Deliver();
     void Complete(FetchResult& result);
     void Paint();
-    HFONT Font(const FontSpec& spec);
+    HFONT Font(const PageFont& font);
     void ShowContextMenu(POINT screen);
 
     UniqueWindow window_;

@@ -8,7 +8,7 @@ namespace {
 
 struct Inherited {
     std::uint32_t colour = 0;
-    FontSpec font;
+    PageFont font;
     std::string href;
     bool underline = false;
 };

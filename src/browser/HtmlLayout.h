@@ -13,17 +13,17 @@
 
 namespace velm {
 
-struct FontSpec {
+struct PageFont {
     int size = 16; // pixels
     bool bold = false;
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const PageFont&) const = default;
 };
 
 class TextMeasurer {
 public:
     virtual ~TextMeasurer() = default;
-    virtual int Width(std::string_view utf8, const FontSpec& font) = 0;
-    virtual int LineHeight(const FontSpec& font) = 0;
+    virtual int Width(std::string_view utf8, const PageFont& font) = 0;
+    virtual int LineHeight(const PageFont& font) = 0;
 };
 
 struct DisplayItem {
@@ -35,7 +35,7 @@ struct DisplayItem {
     int height = 0;
     std::uint32_t colour = 0; // 0x00BBGGRR
     std::string text;         // UTF-8
-    FontSpec font;
+    PageFont font;
     bool underline = false;
     std::string href; // absolute; empty when the run is no link
 };

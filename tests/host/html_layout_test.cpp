@@ -10,14 +10,14 @@ namespace {
 // Every code point is 8 pixels wide (bold 9); lines are size + 4 high.
 class FixedMeasurer : public TextMeasurer {
 public:
-    int Width(std::string_view utf8, const FontSpec& font) override {
+    int Width(std::string_view utf8, const PageFont& font) override {
         int n = 0;
         for (unsigned char c : utf8) {
             n += (c & 0xC0) != 0x80;
         }
         return n * (font.bold ? 9 : 8);
     }
-    int LineHeight(const FontSpec& font) override { return font.size + 4; }
+    int LineHeight(const PageFont& font) override { return font.size + 4; }
 };
 
 PageLayout Lay(const std::string& html, int width = 400) {
