@@ -408,7 +408,9 @@ void uTab::DrawTabs(bool bUpdate) {
             return plain;
         };
         const CPixelView& skinView = SkinView();
-        CPixelView view{tabAreaBits_, area, h, area};
+        // The buffer's own size: margins or style written since the last resize do not change
+        // it, and nothing may be written past it.
+        CPixelView view{tabAreaBits_, tabArea_->width(), tabArea_->height(), tabArea_->width()};
         auto drawTab = [&](std::int32_t i, bool selected) {
             const CTabBox& box = boxes[static_cast<std::size_t>(i)];
             const CTabRect body = CTabLayout::Body(tabStyle_, box);

@@ -411,6 +411,61 @@ TEST_F(TabStrip, SurfaceErrorsCarryTheirDescriptions) {
         0);
 }
 
+TEST_F(TabStrip, DrawingModuleCopiesKeyedNineGridsAndGlyphs) {
+    Make(0, 400, 40, 0, 0);
+    const Pixels skin = Read(strip->SkinDC(0));
+    mdlTabAPI::Surface dest = mdlTabAPI::CreateMemDC(130, 30);
+    RECT all{0, 0, 130, 30};
+    UniqueBrush green(::CreateSolidBrush(RGB(0, 128, 0)));
+    ::FillRect(dest->dc(), &all, green.get());
+    EXPECT_NE(mdlTabAPI::NineGridBlt(dest->dc(), 4, 2, 122, 25, strip->SkinDC(0), 123, 0, 122, 25,
+                                     14, 0, 14, 0, mdlTabAPI::kKeyColour),
+              0);
+    EXPECT_NE(mdlTabAPI::TransBlt(dest->dc(), 100, 10, 12, 12, strip->SkinDC(0), 391, 0,
+                                  mdlTabAPI::kKeyColour),
+              0);
+    const Pixels out = Read(dest->dc());
+    int wrong = 0;
+    for (int y = 0; y < 25; ++y) {
+        for (int x = 0; x < 122; ++x) {
+            if (x >= 96 && x < 108 && y >= 8 && y < 20) {
+                continue; // under the glyph
+            }
+            const COLORREF s = skin.rgb(123 + x, y);
+            wrong += out.rgb(4 + x, 2 + y) != (s == kMagenta ? RGB(0, 128, 0) : s);
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    int glyphWrong = 0;
+    for (int y = 0; y < 12; ++y) {
+        for (int x = 0; x < 12; ++x) {
+            const COLORREF s = skin.rgb(391 + x, y);
+            if (s != kMagenta) {
+                glyphWrong += out.rgb(100 + x, 10 + y) != s;
+            }
+        }
+    }
+    EXPECT_EQ(glyphWrong, 0);
+    EXPECT_EQ(out.rgb(0, 0), RGB(0, 128, 0));
+    EXPECT_TRUE(mdlTabAPI::DeleteMemDC(dest));
+    EXPECT_EQ(dest, nullptr);
+}
+
+TEST_F(TabStrip, MarginsAndStyleWrittenWithoutAResizeTakeEffectSafely) {
+    Make(0, 500, 40, 0, 3);
+    strip->TabLeftSize(0);
+    strip->TabStyle(1);
+    strip->LockReDraw(false); // buffers still 25 rows and 460 wide
+    EXPECT_EQ(strip->StandardWidth(), 162) << "(500 - 15) / 3";
+    EXPECT_EQ(strip->TabItems().Item(2)->Left(), 2 * 167);
+    ::SetWindowPos(strip->hWnd(), nullptr, 0, 0, 520, 25, SWP_NOMOVE | SWP_NOZORDER);
+    RECT r{};
+    ::GetClientRect(strip->hWnd(), &r);
+    EXPECT_EQ(r.bottom, 32);
+    EXPECT_EQ(Read(strip->TabAreaDC()).width, 520);
+    EXPECT_EQ(Read(strip->BackBufferDC()).height, 32);
+}
+
 TEST_F(TabStrip, PaintCopiesTheBackBufferAndEraseIsSuppressed) {
     Make(1, 400, 10, 0, 2);
     strip->Selected(0);
