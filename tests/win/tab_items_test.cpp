@@ -323,8 +323,14 @@ TEST_F(TabItems, ReleaseFormHandsBackACentredTopLevelWindow) {
     const LONG style = ::GetWindowLongA(form->hWnd(), GWL_STYLE);
     strip->items.Add("r", form, "r");
     ASSERT_EQ(::GetParent(form->hWnd()), strip->container);
+    ::ShowWindow(strip->container, SW_SHOWNOACTIVATE);
+    ::UpdateWindow(strip->container);
+    ::ValidateRect(strip->container, nullptr);
+    ASSERT_FALSE(::GetUpdateRect(strip->container, nullptr, FALSE));
     calls.clear();
     std::shared_ptr<ITabForm> back = strip->items.ReleaseForm("r");
+    EXPECT_TRUE(::GetUpdateRect(strip->container, nullptr, FALSE))
+        << "the strip's parent was invalidated";
     ASSERT_EQ(back, form);
     EXPECT_EQ(calls, (std::vector<std::string>{"BeforeRemove 0", "Remove 0 count=0"}))
         << "removed, not unloaded";
