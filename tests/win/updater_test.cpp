@@ -2,6 +2,7 @@
 // 127.0.0.1, real files replaced on disk, real progress window and message boxes answered the way
 // a person would.
 #include "base/Text.h"
+#include "startup/PublicData.h"
 #include "updater/CngHandles.h"
 #include "updater/Hex.h"
 #include "updater/Sha256.h"
@@ -131,6 +132,19 @@ TEST(SignatureVerifier, TheDevelopmentKeyOfTheBuildImports) {
     SignatureVerifier::PublicKey key{};
     ASSERT_TRUE(DecodeHex(hex, key.data(), key.size()));
     EXPECT_TRUE(SignatureVerifier(key).Ok());
+}
+
+TEST(EmbeddedUpdater, RunsAsInvokerAndNamesItself) {
+    // Windows elevates programs named like installers unless their manifest says otherwise; a
+    // prompt for administrator rights would stop every update of a per-user install.
+    std::string_view exe = ResourceBytes(101, "UPDATE");
+    ASSERT_GT(exe.size(), 1024u);
+    EXPECT_EQ(exe.substr(0, 2), "MZ");
+    EXPECT_NE(exe.find("requestedExecutionLevel level=\"asInvoker\""), std::string_view::npos);
+    std::wstring description = Widen("OrvikVelmora客户端更新程序");
+    std::string_view utf16(reinterpret_cast<const char*>(description.data()),
+                           description.size() * sizeof(wchar_t));
+    EXPECT_NE(exe.find(utf16), std::string_view::npos) << "the version resource's description";
 }
 
 // Answers the updater's message boxes from a helper thread, in order, and keeps their texts.
