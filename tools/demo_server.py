@@ -16,6 +16,7 @@ Release modes, for showing and testing the updater:
   bad-manifest   the manifest's size and digest changed to those of that altered executable,
                  keeping the signature (a tampered manifest)
   cut            the executable's transfer breaks off half-way
+  slow           the executable comes in 8 KiB pieces, 50 ms apart (to watch or cancel the download)
   off            no release: the manifest carries only the version line (the default)
 
 With --control, tests may replace any path's answer:
@@ -82,7 +83,7 @@ def game_page(n, name):
     return page(f"OrvikVelmora {name}", body, background="#E8F0FA")
 
 
-RELEASE_MODES = ("off", "good", "bad-exe", "bad-manifest", "cut")
+RELEASE_MODES = ("off", "good", "bad-exe", "bad-manifest", "cut", "slow")
 RELEASE_EXE = "/gamehome/velm/release/velm.exe"
 
 
@@ -160,7 +161,7 @@ def make_handler(state, control):
             if os.environ.get("VELM_DEMO_VERBOSE"):
                 sys.stderr.write("%s - %s\n" % (self.address_string(), fmt % args))
 
-        def answer(self, status, ctype, body, cut=False):
+        def answer(self, status, ctype, body, cut=False, slow=False):
             self.send_response(status)
             self.send_header("Content-Type", ctype)
             self.send_header("Content-Length", str(len(body)))
@@ -177,6 +178,15 @@ def make_handler(state, control):
                     self.connection.shutdown(socket.SHUT_RDWR)
                 except OSError:
                     pass
+                return
+            if slow:
+                try:
+                    for i in range(0, len(body), 8192):
+                        self.wfile.write(body[i:i + 8192])
+                        self.wfile.flush()
+                        time.sleep(0.05)
+                except OSError:
+                    self.close_connection = True  # the client stopped reading
                 return
             self.wfile.write(body)
 
@@ -198,7 +208,8 @@ def make_handler(state, control):
             except OSError as e:
                 release = (500, "text/plain", f"release not readable: {e}\n".encode())
             if release:
-                return self.answer(*release, cut=(mode == "cut" and url.path == RELEASE_EXE))
+                return self.answer(*release, cut=(mode == "cut" and url.path == RELEASE_EXE),
+                                   slow=(mode == "slow" and url.path == RELEASE_EXE))
             return self.answer(*state.builtin(url.path))
 
         def control(self, url):

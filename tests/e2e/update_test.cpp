@@ -4,12 +4,15 @@
 // manifest, a transfer that breaks off and an executable that cannot be replaced: each leaves
 // the original client in place, working, and says why.
 #include "startup/Messages.h"
+#include "updater/UpdateFrm.h"
 #include "updater/UpdaterTexts.h"
 
 #include "Config.h"
 #include "base/Text.h"
 #include "support/DemoServer.h"
 #include "support/WinTest.h"
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -187,6 +190,33 @@ TEST_F(WholeUpdate, TransferBreakingOffIsRefused) {
     ASSERT_TRUE(Start());
     AcceptOffer();
     EXPECT_EQ(UpdaterMessage(), UpdaterOutcome(kDownloadFailed));
+    RestartedClientWorks();
+    ExpectOriginalInPlace();
+}
+
+TEST_F(WholeUpdate, ProgressShowsAndCancelStopsTheDownload) {
+    ASSERT_TRUE(DemoRelease("slow"));
+    ASSERT_TRUE(Start());
+    AcceptOffer();
+    HWND progress = WaitForClass(L"velm.UpdateFrm", 0, 15000);
+    ASSERT_NE(progress, nullptr);
+    pids.insert(PidOf(progress));
+    HWND bar = ::GetDlgItem(progress, UpdateFrm::kProgressId);
+    HWND cancel = ::GetDlgItem(progress, UpdateFrm::kCancelId);
+    ASSERT_NE(bar, nullptr);
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(WindowText(cancel), L"取消");
+    // The bar follows the transfer: some of it, not all of it, while the pieces come.
+    LRESULT position = 0;
+    for (int i = 0; i < 300 && (position <= 0 || position >= 1000); ++i) {
+        Pump(20);
+        position = ::SendMessageW(bar, PBM_GETPOS, 0, 0);
+    }
+    EXPECT_GT(position, 0);
+    EXPECT_LT(position, 1000);
+    EXPECT_EQ(WindowText(::GetDlgItem(progress, UpdateFrm::kStatusId)), Widen(kStatusDownloading));
+    PressButton(progress, IDCANCEL);
+    EXPECT_EQ(UpdaterMessage(), UpdaterOutcome(kCancelled));
     RestartedClientWorks();
     ExpectOriginalInPlace();
 }
