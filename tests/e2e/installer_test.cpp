@@ -72,7 +72,12 @@ TEST(Installer, SilentInstallStartsAndSilentUninstallRemovesIt) {
     const std::string dir = local + "OrvikVelmora\\";
     const std::string exe = dir + "velm.exe";
     const std::string shortcut = programs + "OrvikVelmora\\" + "OrvikVelmora客户端.lnk";
-    ASSERT_FALSE(Exists(exe)) << "left over from an earlier run: " << exe;
+    // What an earlier, interrupted run may have left.
+    for (const std::string& f : {exe, dir + "uninstall.exe", shortcut}) {
+        ::DeleteFileW(Widen(f).c_str());
+    }
+    ::RemoveDirectoryW(Widen(dir).c_str());
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, kUninstallKey);
 
     ChildProcess install;
     ASSERT_TRUE(install.Start(Widen(setup), L"/S"));

@@ -45,6 +45,17 @@ DWORD PidOf(HWND hwnd) {
     return pid;
 }
 
+// Collects the processes of clients, updaters and their boxes.
+BOOL CALLBACK CollectOurs(HWND h, LPARAM found) {
+    std::wstring cls = WindowClass(h);
+    std::wstring title = WindowText(h);
+    if (cls == L"velm.LoadFrm" || cls == L"velm.UpdateFrm" ||
+        (cls == L"#32770" && (title == L"提示" || title == Widen(kUpdaterTitle)))) {
+        reinterpret_cast<std::set<DWORD>*>(found)->insert(PidOf(h));
+    }
+    return TRUE;
+}
+
 std::wstring UpdaterOutcome(const char* text) {
     return Widen(std::string(text) + kUnchanged);
 }
@@ -66,17 +77,13 @@ protected:
         ASSERT_NE(release, original);
     }
     void TearDown() override {
-        // Every client and updater this test caused, wherever it came from.
+        // Every client and updater this test caused, wherever it came from: their windows and
+        // boxes name them.
         for (int round = 0; round < 3; ++round) {
-            for (const wchar_t* cls : {L"velm.LoadFrm", L"velm.UpdateFrm"}) {
-                while (HWND w = ::FindWindowW(cls, nullptr)) {
-                    Kill(PidOf(w));
-                    if (::IsWindow(w)) {
-                        break;
-                    }
-                }
-            }
-            for (DWORD pid : pids) {
+            std::set<DWORD> found = pids;
+            ::EnumWindows(&CollectOurs, reinterpret_cast<LPARAM>(&found));
+            found.erase(::GetCurrentProcessId());
+            for (DWORD pid : found) {
                 Kill(pid);
             }
         }
