@@ -29,13 +29,27 @@ ExecutableSwap::ExecutableSwap(std::wstring executable)
     : exe_(std::move(executable)), staged_(exe_ + L".new"), backup_(exe_ + L".old") {}
 
 bool ExecutableSwap::IsFree() const {
+    // Write access is what a running program's executable refuses; no sharing at all is what
+    // any other open handle refuses.
     UniqueFile file(::CreateFileW(exe_.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) {
         return true;
     }
     DWORD error = ::GetLastError();
-    return error == ERROR_FILE_NOT_FOUND;
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+        return true;
+    }
+    // A read-only executable refuses write access even when nothing runs it; it can still be
+    // renamed, so only the sharing is asked about.
+    DWORD attributes = ::GetFileAttributesW(exe_.c_str());
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY)) {
+        UniqueFile readOnly(::CreateFileW(exe_.c_str(), GENERIC_READ | DELETE, 0, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return static_cast<bool>(readOnly);
+    }
+    return false;
 }
 
 ExecutableSwap::Result ExecutableSwap::Install() {

@@ -408,6 +408,14 @@ TEST_F(UpdaterRun, NewExecutableThatDoesNotStartIsRolledBack) {
     EXPECT_EQ(launches.size(), 2u) << "the new one failed, the previous one started again";
 }
 
+TEST_F(UpdaterRun, ReadOnlyExecutableIsReplacedToo) {
+    ASSERT_TRUE(::SetFileAttributesA(exe.c_str(), FILE_ATTRIBUTE_READONLY));
+    WriteManifest(signer.SignManifest(Body(newBytes)));
+    EXPECT_EQ(Run(), UpdateOutcome::Updated) << "a read-only file is not a running client";
+    EXPECT_EQ(ReadFileBytes(exe), newBytes);
+    EXPECT_FALSE(FileExists(exe + ".old"));
+}
+
 TEST_F(UpdaterRun, LeftOverBackupOfAnEarlierRunIsReplaced) {
     ASSERT_TRUE(WriteFileBytes(exe + ".old", "stale"));
     WriteManifest(signer.SignManifest(Body(newBytes)));
