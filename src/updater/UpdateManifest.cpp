@@ -146,7 +146,7 @@ ManifestError UpdateManifest::Parse(std::string_view bytes, UpdateManifest& out)
         }
         return ManifestError::NoSignature;
     }
-    const Line& signatureLine = lines.back();
+    const Line signatureLine = lines.back(); // a copy: the line leaves the list below
     if (!DecodeHex(signatureLine.text.substr(kSignatureKey.size()), out.signature.data(),
                    out.signature.size())) {
         return ManifestError::BadSignature;
