@@ -1,8 +1,6 @@
 # Cross build: the product, the updater and the tests that run under Wine.
 set(VELM_SYSTEM_LIBS wininet gdiplus ole32 oleaut32 uuid comctl32 msimg32 shell32 user32 gdi32
-    advapi32 shlwapi)
-
-add_subdirectory(src/updater)
+    advapi32 shlwapi bcrypt)
 
 # The resource table: velm.rc through windres to a .res, then the named types appended by
 # tools/mkres.py, then the whole table to one COFF object for the link.
@@ -87,7 +85,7 @@ endforeach()
 set(VELM_DEMO_PIDFILE ${CMAKE_BINARY_DIR}/demo_server.pid)
 add_test(NAME demo_server_start COMMAND Python3::Interpreter
     ${CMAKE_SOURCE_DIR}/tools/demo_server.py --port ${VELM_DEMO_PORT} --control --daemon
-    --pidfile ${VELM_DEMO_PIDFILE})
+    --pidfile ${VELM_DEMO_PIDFILE} --release-dir ${CMAKE_BINARY_DIR}/release)
 add_test(NAME demo_server_stop COMMAND Python3::Interpreter
     ${CMAKE_SOURCE_DIR}/tools/demo_server.py --stop --pidfile ${VELM_DEMO_PIDFILE})
 set_tests_properties(demo_server_start PROPERTIES FIXTURES_SETUP demo_server)
@@ -102,3 +100,5 @@ foreach(b ${VELM_BENCH})
     target_link_options(bench_${name} PRIVATE -static)
     velm_add_resources(bench_${name})
 endforeach()
+
+include(${CMAKE_SOURCE_DIR}/cmake/UpdateRelease.cmake)

@@ -7,15 +7,32 @@
   /velm/                      the operator's official site
   /maker/                     the maker's home page
 
+With --release-dir DIR (a signed release as the build makes it: DIR/update.txt, DIR/velm.exe) and a
+release mode other than "off", the manifest is DIR/update.txt and the new client is served at
+  /gamehome/velm/release/velm.exe
+Release modes, for showing and testing the updater:
+  good           the release as signed
+  bad-exe        the executable with one byte changed (its digest no longer matches)
+  bad-manifest   the manifest's size and digest changed to those of that altered executable,
+                 keeping the signature (a tampered manifest)
+  cut            the executable's transfer breaks off half-way
+  slow           the executable comes in 8 KiB pieces, 50 ms apart (to watch or cancel the download)
+  off            no release: the manifest carries only the version line (the default)
+
 With --control, tests may replace any path's answer:
   GET /__control/set?path=/x&status=200&body=...   (body URL-encoded; type=text/html etc.)
+  GET /__control/version?value=1.1.1               the version line of the plain manifest
+  GET /__control/release?mode=good                 the release mode (needs --release-dir)
+  GET /__control/requests                          paths asked for since the last reset
   GET /__control/delay?path=/x&ms=1500             answer `path` that much later
   GET /__control/reset                             back to the built-in pages
 
 Python standard library only.
 """
 import argparse
+import hashlib
 import os
+import re
 import signal
 import socket
 import sys
@@ -67,13 +84,56 @@ def game_page(n, name):
     return page(f"OrvikVelmora {name}", body, background="#E8F0FA")
 
 
+RELEASE_MODES = ("off", "good", "bad-exe", "bad-manifest", "cut", "slow")
+RELEASE_EXE = "/gamehome/velm/release/velm.exe"
+
+
+def tampered_exe(exe):
+    changed = bytearray(exe)
+    changed[len(changed) // 2] ^= 0x01
+    return bytes(changed)
+
+
+def tampered_manifest(manifest, exe):
+    # Size and digest of the altered executable; the signature line stays as it was.
+    bad = tampered_exe(exe)
+    text = manifest.decode("ascii")
+    text = re.sub(r"(?m)^size=\d+\r$", f"size={len(bad)}\r", text)
+    text = re.sub(r"(?m)^sha256=[0-9a-fA-F]+\r$", f"sha256={hashlib.sha256(bad).hexdigest()}\r",
+                  text)
+    return text.encode("ascii")
+
+
 class State:
-    def __init__(self, version, base):
+    def __init__(self, version, base, release_dir=None, release_mode="off"):
         self.version = version
         self.base = base
         self.lock = threading.Lock()
         self.overrides = {}
         self.delays = {}
+        self.release_dir = release_dir
+        self.release_mode = release_mode
+        self.requests = []
+
+    def release_file(self, name):
+        with open(os.path.join(self.release_dir, name), "rb") as f:
+            return f.read()
+
+    def release(self, path):
+        """The answer of a release path, or None. Files are read per request: a rebuild shows."""
+        if self.release_mode == "off" or not self.release_dir:
+            return None
+        if path == "/gamehome/velm/update.txt":
+            manifest = self.release_file("update.txt")
+            if self.release_mode == "bad-manifest":
+                manifest = tampered_manifest(manifest, self.release_file("velm.exe"))
+            return 200, "text/plain", manifest
+        if path == RELEASE_EXE:
+            exe = self.release_file("velm.exe")
+            if self.release_mode in ("bad-exe", "bad-manifest"):
+                exe = tampered_exe(exe)
+            return 200, "application/octet-stream", exe
+        return None
 
     def builtin(self, path):
         if path == "/gamehome/velm/update.txt":
@@ -103,14 +163,34 @@ def make_handler(state, control):
             if os.environ.get("VELM_DEMO_VERBOSE"):
                 sys.stderr.write("%s - %s\n" % (self.address_string(), fmt % args))
 
-        def answer(self, status, ctype, body):
+        def answer(self, status, ctype, body, cut=False, slow=False):
             self.send_response(status)
             self.send_header("Content-Type", ctype)
             self.send_header("Content-Length", str(len(body)))
             self.send_header("Cache-Control", "no-store")
             self.end_headers()
-            if self.command != "HEAD":
-                self.wfile.write(body)
+            if self.command == "HEAD":
+                return
+            if cut:
+                # Half the announced body, then the connection goes away.
+                self.wfile.write(body[:len(body) // 2])
+                self.wfile.flush()
+                self.close_connection = True
+                try:
+                    self.connection.shutdown(socket.SHUT_RDWR)
+                except OSError:
+                    pass
+                return
+            if slow:
+                try:
+                    for i in range(0, len(body), 8192):
+                        self.wfile.write(body[i:i + 8192])
+                        self.wfile.flush()
+                        time.sleep(0.05)
+                except OSError:
+                    self.close_connection = True  # the client stopped reading
+                return
+            self.wfile.write(body)
 
         def do_HEAD(self):
             self.do_GET()
@@ -120,12 +200,21 @@ def make_handler(state, control):
             if control and url.path.startswith("/__control/"):
                 return self.control(url)
             with state.lock:
+                state.requests.append(url.path)
                 override = state.overrides.get(url.path)
+                mode = state.release_mode
                 delay = state.delays.get(url.path, 0)
             if delay:
                 time.sleep(delay / 1000.0)
             if override:
                 return self.answer(*override)
+            try:
+                release = state.release(url.path)
+            except OSError as e:
+                release = (500, "text/plain", f"release not readable: {e}\n".encode())
+            if release:
+                return self.answer(*release, cut=(mode == "cut" and url.path == RELEASE_EXE),
+                                   slow=(mode == "slow" and url.path == RELEASE_EXE))
             return self.answer(*state.builtin(url.path))
 
         def control(self, url):
@@ -140,6 +229,16 @@ def make_handler(state, control):
             elif url.path == "/__control/version":
                 with state.lock:
                     state.version = query.get("value", ["1.1.0"])[0]
+            elif url.path == "/__control/release":
+                mode = query.get("mode", ["good"])[0]
+                if mode not in RELEASE_MODES or (mode != "off" and not state.release_dir):
+                    return self.answer(400, "text/plain", b"no such release mode\n")
+                with state.lock:
+                    state.release_mode = mode
+            elif url.path == "/__control/requests":
+                with state.lock:
+                    listed = "".join(p + "\n" for p in state.requests)
+                return self.answer(200, "text/plain", listed.encode("utf-8"))
             elif url.path == "/__control/delay":
                 path = query.get("path", ["/"])[0]
                 with state.lock:
@@ -149,6 +248,8 @@ def make_handler(state, control):
                     state.overrides.clear()
                     state.delays.clear()
                     state.version = state.initial_version
+                    state.release_mode = state.initial_release_mode
+                    state.requests.clear()
             else:
                 return self.answer(404, "text/plain", b"unknown control\n")
             return self.answer(200, "text/plain", b"ok\n")
@@ -195,6 +296,9 @@ def main():
     ap.add_argument("--port", type=int, default=8731)
     ap.add_argument("--version", default="1.1.0", help="version written in the manifest")
     ap.add_argument("--control", action="store_true", help="enable /__control/ for tests")
+    ap.add_argument("--release-dir", help="folder with a signed release (update.txt, velm.exe)")
+    ap.add_argument("--release-mode", default="off", choices=RELEASE_MODES,
+                    help="what the release paths serve at start")
     ap.add_argument("--daemon", action="store_true", help="detach once listening")
     ap.add_argument("--pidfile")
     ap.add_argument("--stop", action="store_true", help="stop the server named by --pidfile")
@@ -204,8 +308,11 @@ def main():
         return stop(args.pidfile)
 
     base = f"http://{HOST}:{args.port}"
-    state = State(args.version, base)
+    if args.release_mode != "off" and not args.release_dir:
+        ap.error("--release-mode needs --release-dir")
+    state = State(args.version, base, args.release_dir, args.release_mode)
     state.initial_version = args.version
+    state.initial_release_mode = args.release_mode
     try:
         server = ThreadingHTTPServer((HOST, args.port), make_handler(state, args.control))
     except OSError as e:

@@ -12,6 +12,8 @@ public:
     static constexpr std::int32_t kInvalidArgument = 5;
     static constexpr std::int32_t kSubscriptOutOfRange = 9;
     static constexpr std::int32_t kDuplicateKey = 457;
+    // A drawing surface could not be made (the description names the failing call).
+    static constexpr std::int32_t kDrawFailed = -2147221503;
 
     CTabError(std::int32_t number, const std::string& description)
         : std::runtime_error(description), number_(number) {}

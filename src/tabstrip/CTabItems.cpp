@@ -128,8 +128,12 @@ bool CTabItems::Remove(const CTabIndex& Index, bool bUnload) {
     // Held here so the item outlives every call below whatever the handlers do.
     std::shared_ptr<CTabItem> item = list_[static_cast<std::size_t>(i)].item;
     std::shared_ptr<ITabForm> form = item->Form();
-    if (strip_ && !strip_->BeforeRemove(i)) {
-        return false;
+    if (strip_) {
+        std::weak_ptr<int> alive = life_;
+        const bool go = strip_->BeforeRemove(i);
+        if (alive.expired() || !go) {
+            return false;
+        }
     }
     // A handler of the question may have changed the list.
     i = PositionOf(item.get());

@@ -54,6 +54,8 @@ private:
 
     std::vector<Entry> list_;
     IuTab* strip_ = nullptr;
+    // Lets Remove notice that the strip's answer destroyed the collection itself.
+    std::shared_ptr<int> life_ = std::make_shared<int>(0);
 };
 
 } // namespace velm

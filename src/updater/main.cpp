@@ -1,11 +1,27 @@
-// Placeholder updater: shows the parameter string it was started with and exits.
+// Update.exe: started by the client with "<directory>|<directory>\<name>.exe" after the player
+// accepted an update; reads the manifest the client left beside this program.
+#include "updater/Hex.h"
+#include "updater/Updater.h"
+
+#include "UpdateKey.h"
+
 #include <windows.h>
 
 #include <string>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
-    std::wstring text = L"Update.exe\n";
-    text += commandLine ? commandLine : L"";
-    ::MessageBoxW(nullptr, text.c_str(), L"更新程序", MB_ICONINFORMATION | MB_OK);
-    return 0;
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    velm::UpdaterOptions options;
+    // A key that does not decode stays all zeros, which no signature matches: every manifest is
+    // then refused rather than trusted.
+    velm::DecodeHex(velm::kUpdatePublicKeyHex, options.publicKey.data(), options.publicKey.size());
+
+    wchar_t self[MAX_PATH] = {};
+    DWORD length = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring directory(self, length);
+    directory.erase(directory.find_last_of(L'\\') + 1);
+
+    velm::Updater updater(options);
+    velm::UpdateOutcome outcome =
+        updater.Run(velm::CommandLineParameters(::GetCommandLineW()), directory + L"update.txt");
+    return outcome == velm::UpdateOutcome::Updated ? 0 : 1;
 }

@@ -346,6 +346,26 @@ TEST_F(Subclass, MouseLeaveIsRequested) {
     EXPECT_TRUE(sub->HasTrackMouseEvent());
 }
 
+TEST_F(Subclass, RecordsRunOutAfterTwoHundredFiftySixWindows) {
+    std::vector<HWND> windows;
+    for (int i = 0; i < 257; ++i) {
+        windows.push_back(MakeWindow());
+    }
+    int accepted = 0;
+    for (HWND h : windows) {
+        accepted += sub->ssc_Subclass(h) ? 1 : 0;
+    }
+    EXPECT_EQ(accepted, 256);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0], "CSubclass.ssc_Subclass: VirtualAlloc failed, error: 8");
+    for (HWND h : windows) {
+        ::DestroyWindow(h);
+    }
+    Pump(250);
+    EXPECT_EQ(CSubclass::PendingRecords(), 0u);
+    EXPECT_TRUE(sub->ssc_Subclass(window)) << "the records are free again";
+}
+
 TEST_F(Subclass, TwoInterceptorsOnOneWindow) {
     CSubclass second;
     int firstCalls = 0;

@@ -4,6 +4,7 @@
 #include "tabstrip/ITabForm.h"
 #include "tabstrip/IuTab.h"
 
+#include "base/WindowObject.h"
 #include "support/WinTest.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,36 @@ public:
 private:
     std::string name_;
     HWND hwnd_;
+};
+
+// A hosted form that is a window object, as the program's own forms are: unloading it runs its
+// unload steps.
+class WindowForm : public WindowObject, public ITabForm {
+public:
+    HWND hWnd() override {
+        Load();
+        return WindowObject::hWnd();
+    }
+    void Initialize(IuTab*, CTabItem*) override {}
+    void RefreshPage() override {}
+
+protected:
+    FormDesign Design() const override {
+        FormDesign d;
+        d.className = L"VelmTabItemsWindowForm";
+        d.caption = "页面";
+        d.clientWidth = 200;
+        d.clientHeight = 100;
+        return d;
+    }
+    void OnQueryUnload(bool& cancel) override {
+        Record("QueryUnload");
+        cancel = keep;
+    }
+    void OnUnload() override { Record("Unload"); }
+
+public:
+    bool keep = false;
 };
 
 // A strip that records every call and, like the real one, makes forms children of a container.
@@ -323,8 +354,14 @@ TEST_F(TabItems, ReleaseFormHandsBackACentredTopLevelWindow) {
     const LONG style = ::GetWindowLongA(form->hWnd(), GWL_STYLE);
     strip->items.Add("r", form, "r");
     ASSERT_EQ(::GetParent(form->hWnd()), strip->container);
+    ::ShowWindow(strip->container, SW_SHOWNOACTIVATE);
+    ::UpdateWindow(strip->container);
+    ::ValidateRect(strip->container, nullptr);
+    ASSERT_FALSE(::GetUpdateRect(strip->container, nullptr, FALSE));
     calls.clear();
     std::shared_ptr<ITabForm> back = strip->items.ReleaseForm("r");
+    EXPECT_TRUE(::GetUpdateRect(strip->container, nullptr, FALSE))
+        << "the strip's parent was invalidated";
     ASSERT_EQ(back, form);
     EXPECT_EQ(calls, (std::vector<std::string>{"BeforeRemove 0", "Remove 0 count=0"}))
         << "removed, not unloaded";
@@ -354,6 +391,21 @@ TEST_F(TabItems, VetoedReleaseLeavesTheTabAlone) {
     EXPECT_EQ(strip->items.ReleaseForm(0), nullptr);
     EXPECT_EQ(strip->items.Count(), 1);
     EXPECT_EQ(::GetParent(strip->items.Item(0)->Form()->hWnd()), strip->container);
+}
+
+TEST_F(TabItems, WindowObjectFormsAreUnloadedThroughTheirUnloadSteps) {
+    WindowObject::SetQuitOnLastWindow(false);
+    auto form = std::make_shared<WindowForm>();
+    strip->items.Add("w", form);
+    HWND h = form->hWnd();
+    ASSERT_TRUE(::IsWindow(h));
+    EXPECT_EQ(::GetParent(h), strip->container);
+    calls.clear();
+    EXPECT_TRUE(strip->items.Remove(0, true));
+    EXPECT_EQ(calls, (std::vector<std::string>{"BeforeRemove 0", "Remove 0 count=0", "QueryUnload",
+                                               "Unload"}));
+    EXPECT_FALSE(::IsWindow(h));
+    EXPECT_FALSE(form->IsLoaded());
 }
 
 TEST_F(TabItems, SelectedIsTheStrips) {

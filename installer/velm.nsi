@@ -1,0 +1,73 @@
+; The per-user installer of velm.exe: no elevation, installs into the user's local application
+; data, a Start menu shortcut and an entry in the list of installed programs.
+; The build passes VERSION (from CMakeLists.txt), VELM_EXE, RESOURCES and OUTFILE.
+Unicode true
+!include "MUI2.nsh"
+
+!ifndef VERSION | VELM_EXE | RESOURCES | OUTFILE
+  !error "VERSION, VELM_EXE, RESOURCES and OUTFILE come from the build"
+!endif
+
+!define PRODUCT "OrvikVelmora客户端"
+!define FOLDER "OrvikVelmora"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvikVelmora"
+!define SHORTCUT "$SMPROGRAMS\${FOLDER}\${PRODUCT}.lnk"
+
+Name "${PRODUCT}"
+OutFile "${OUTFILE}"
+RequestExecutionLevel user
+InstallDir "$LOCALAPPDATA\${FOLDER}"
+SetCompressor /SOLID lzma
+ShowInstDetails nevershow
+ShowUninstDetails nevershow
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=2052 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=2052 "CompanyName" "OrvikVelmora"
+VIAddVersionKey /LANG=2052 "FileDescription" "${PRODUCT}安装程序"
+VIAddVersionKey /LANG=2052 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=2052 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=2052 "LegalCopyright" "OrvikVelmora"
+
+!define MUI_ICON "${RESOURCES}/velm.ico"
+!define MUI_UNICON "${RESOURCES}/velm.ico"
+!define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN "$INSTDIR\velm.exe"
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "SimpChinese"
+
+Section "Install"
+  SetShellVarContext current
+  SetOutPath "$INSTDIR"
+  File "/oname=velm.exe" "${VELM_EXE}"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  CreateDirectory "$SMPROGRAMS\${FOLDER}"
+  CreateShortcut "${SHORTCUT}" "$INSTDIR\velm.exe" "" "$INSTDIR\velm.exe" 0
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "OrvikVelmora"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\velm.exe"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Section "Uninstall"
+  SetShellVarContext current
+  Delete "$INSTDIR\velm.exe"
+  ; What an interrupted update may have left beside the client.
+  Delete "$INSTDIR\velm.exe.new"
+  Delete "$INSTDIR\velm.exe.new.part"
+  Delete "$INSTDIR\velm.exe.old"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+  Delete "${SHORTCUT}"
+  RMDir "$SMPROGRAMS\${FOLDER}"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+SectionEnd

@@ -1,0 +1,37 @@
+// Draws skin parts straight into 32-bit pixel memory: the nine-grid of a tab body and unscaled
+// blocks, both leaving out pixels of the key colour. The strip composes its tabs this way, as a
+// graphics call per part costs far more than the few hundred pixels it moves. Window-free.
+#pragma once
+
+#include <cstdint>
+
+namespace velm {
+
+// 32-bit pixels 0x00RRGGBB, top row first.
+struct CPixelView {
+    std::uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int stride = 0; // pixels per row
+    std::uint32_t At(int x, int y) const { return pixels[y * stride + x] & 0xFFFFFFu; }
+    void Set(int x, int y, std::uint32_t p) { pixels[y * stride + x] = p & 0xFFFFFFu; }
+    bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+};
+
+class CTabCompositor {
+public:
+    // The key colour as a pixel value (0x00RRGGBB).
+    static constexpr std::uint32_t kKey = 0xFF00FF;
+
+    // Copies the w x h block at (sx, sy) of `src` to (x, y) of `dest` without scaling, leaving
+    // out key-coloured pixels. Parts outside either view are skipped.
+    static void TransCopy(CPixelView dest, int x, int y, int w, int h, const CPixelView& src,
+                          int sx, int sy);
+    // Nine-grid copy of the sw x sh block at (sx, sy) into dw x dh at (dx, dy): corners unscaled,
+    // edges and centre resampled by area averaging; a destination pixel whose source area is
+    // mostly key colour is left out, the others average the non-key pixels.
+    static void NineGrid(CPixelView dest, int dx, int dy, int dw, int dh, const CPixelView& src,
+                         int sx, int sy, int sw, int sh, int left, int top, int right, int bottom);
+};
+
+} // namespace velm

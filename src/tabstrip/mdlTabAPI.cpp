@@ -1,0 +1,140 @@
+#include "tabstrip/mdlTabAPI.h"
+
+#include "tabstrip/CNineGrid.h"
+#include "tabstrip/CTabError.h"
+
+#include <string>
+
+namespace velm::mdlTabAPI {
+namespace {
+
+[[noreturn]] void Fail(const char* description) {
+    throw CTabError(CTabError::kDrawFailed, description);
+}
+
+} // namespace
+
+Surface CreateMemDC(int width, int height) {
+    WindowDc screen(nullptr);
+    if (!screen) {
+        Fail("GetDC调用失败");
+    }
+    UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+    if (!bitmap) {
+        Fail("CreateCompatibleBitmap调用失败");
+    }
+    auto surface = std::make_unique<MemorySurface>();
+    if (!surface->Adopt(screen.get(), std::move(bitmap))) {
+        Fail("CreateCompatibleDC调用失败");
+    }
+    return surface;
+}
+
+Surface CreateDibDC(int width, int height, std::uint32_t** bits) {
+    WindowDc screen(nullptr);
+    if (!screen) {
+        Fail("GetDC调用失败");
+    }
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* memory = nullptr;
+    UniqueBitmap bitmap(
+        width > 0 && height > 0
+            ? ::CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &memory, nullptr, 0)
+            : nullptr);
+    if (!bitmap) {
+        Fail("CreateCompatibleBitmap调用失败");
+    }
+    auto surface = std::make_unique<MemorySurface>();
+    if (!surface->Adopt(screen.get(), std::move(bitmap))) {
+        Fail("CreateCompatibleDC调用失败");
+    }
+    *bits = static_cast<std::uint32_t*>(memory);
+    return surface;
+}
+
+std::vector<std::uint32_t> ReadBitmapPixels(HBITMAP bitmap, int& width, int& height) {
+    BITMAP info{};
+    width = height = 0;
+    if (!::GetObjectA(bitmap, sizeof(info), &info)) {
+        return {};
+    }
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = info.bmWidth;
+    bi.bmiHeader.biHeight = -info.bmHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
+    WindowDc screen(nullptr);
+    if (!::GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(), &bi,
+                     DIB_RGB_COLORS)) {
+        return {};
+    }
+    for (std::uint32_t& p : pixels) {
+        p &= 0xFFFFFFu;
+    }
+    width = info.bmWidth;
+    height = info.bmHeight;
+    return pixels;
+}
+
+Surface CreateImageDC(UniqueBitmap bitmap) {
+    WindowDc screen(nullptr);
+    if (!screen) {
+        Fail("GetDC调用失败");
+    }
+    auto surface = std::make_unique<MemorySurface>();
+    if (!surface->Adopt(screen.get(), std::move(bitmap))) {
+        Fail("CreateCompatibleDC调用失败");
+    }
+    return surface;
+}
+
+bool DeleteMemDC(Surface& surface) noexcept {
+    surface.reset();
+    return true;
+}
+
+int NineGridBlt(HDC dest, int dx, int dy, int dw, int dh, HDC src, int sx, int sy, int sw, int sh,
+                int left, int top, int right, int bottom, std::optional<COLORREF> key) {
+    if (dw == 0 || dh == 0 || sw == 0 || sh == 0) {
+        return 0;
+    }
+    Surface surface = CreateMemDC(dw, dh);
+    HDC t = surface->dc();
+    ::SetStretchBltMode(t, HALFTONE);
+    ::SetBrushOrgEx(t, 0, 0, nullptr);
+    for (const CNineGrid::Piece& p :
+         CNineGrid::Pieces(dw, dh, sx, sy, sw, sh, left, top, right, bottom)) {
+        if (p.dw == p.sw && p.dh == p.sh) {
+            ::BitBlt(t, p.dx, p.dy, p.dw, p.dh, src, p.sx, p.sy, SRCCOPY);
+        } else {
+            ::StretchBlt(t, p.dx, p.dy, p.dw, p.dh, src, p.sx, p.sy, p.sw, p.sh, SRCCOPY);
+        }
+    }
+    if (key) {
+        return TransBlt(dest, dx, dy, dw, dh, t, 0, 0, *key);
+    }
+    return ::BitBlt(dest, dx, dy, dw, dh, t, 0, 0, SRCCOPY);
+}
+
+BOOL TransBlt(HDC dest, int x, int y, int w, int h, HDC src, int sx, int sy, COLORREF key) {
+    return ::TransparentBlt(dest, x, y, w, h, src, sx, sy, w, h, key);
+}
+
+int DrawTextInRect(HDC dc, std::string_view text, int length, int x, int y, int width, int height,
+                   UINT format) {
+    RECT r;
+    ::SetRect(&r, x, y, x + width, y + height);
+    std::string copy(text.substr(0, static_cast<std::size_t>(length < 0 ? 0 : length)));
+    return ::DrawTextA(dc, copy.c_str(), static_cast<int>(copy.size()), &r, format);
+}
+
+} // namespace velm::mdlTabAPI

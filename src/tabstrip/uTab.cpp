@@ -1,0 +1,687 @@
+#include "tabstrip/uTab.h"
+
+#include "base/Text.h"
+#include "base/Units.h"
+#include "tabstrip/ITabForm.h"
+#include "tabstrip/mdlTabAPI.h"
+
+#include <windowsx.h>
+
+namespace velm {
+namespace {
+
+constexpr const char* kClassName = "VelmTabStrip";
+constexpr COLORREF kSelectedText = RGB(4, 96, 163);
+
+bool RegisterStripClass(WNDPROC proc) {
+    static bool registered = false;
+    if (registered) {
+        return true;
+    }
+    WNDCLASSA wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = nullptr; // the strip paints every pixel itself
+    wc.lpszClassName = kClassName;
+    registered = ::RegisterClassA(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return registered;
+}
+
+} // namespace
+
+mdlTabAPI::Surface uTab::LoadSkin(int id, SkinPixels& pixels) {
+    UniqueBitmap bitmap(
+        ::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(static_cast<WORD>(id))));
+    if (!bitmap) {
+        return nullptr;
+    }
+    int w = 0;
+    int h = 0;
+    pixels.pixels = mdlTabAPI::ReadBitmapPixels(bitmap.get(), w, h);
+    pixels.view = {pixels.pixels.data(), w, h, w};
+    return mdlTabAPI::CreateImageDC(std::move(bitmap));
+}
+
+namespace {
+
+UniqueFont CaptionFont(LONG weight) {
+    LOGFONTA lf{};
+    ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+    lf.lfWeight = weight;
+    return UniqueFont(::CreateFontIndirectA(&lf));
+}
+
+std::int16_t Shift(WPARAM keys) {
+    std::int16_t shift = 0;
+    shift |= (keys & MK_SHIFT) ? 1 : 0;
+    shift |= (keys & MK_CONTROL) ? 2 : 0;
+    shift |= ::GetKeyState(VK_MENU) < 0 ? 4 : 0;
+    return shift;
+}
+
+std::int16_t HeldButtons(WPARAM keys) {
+    std::int16_t buttons = 0;
+    buttons |= (keys & MK_LBUTTON) ? 1 : 0;
+    buttons |= (keys & MK_RBUTTON) ? 2 : 0;
+    buttons |= (keys & MK_MBUTTON) ? 4 : 0;
+    return buttons;
+}
+
+std::int32_t Whole(float v) {
+    return static_cast<std::int32_t>(CTabIndex::RoundHalfEven(v));
+}
+
+} // namespace
+
+uTab::uTab()
+    : skin0_(LoadSkin(106, skinPixels0_)), skin1_(LoadSkin(107, skinPixels1_)),
+      items_(std::make_unique<CTabItems>()), c_Subclass(std::make_unique<CSubclass>()),
+      font_(CaptionFont(100)), boldFont_(CaptionFont(700)) {
+    items_->SetStrip(this);
+    c_Subclass->SetWindowProc(
+        [this](bool bBefore, bool& bHandled, LRESULT& lReturn, HWND hWnd, UINT uMsg, WPARAM, LPARAM,
+               LONG&) { OnInterceptedMessage(bBefore, bHandled, lReturn, hWnd, uMsg); });
+}
+
+uTab::~uTab() {
+    life_.reset();
+    // Interception ends first, so nothing reaches the strip while it is taken apart.
+    c_Subclass.reset();
+    items_.reset();
+    skin0_.reset();
+    skin1_.reset();
+    font_.reset();
+    boldFont_.reset();
+    FreeBuffers();
+    if (hwnd_) {
+        HWND h = hwnd_;
+        hwnd_ = nullptr;
+        ::SetWindowLongPtrA(h, GWLP_USERDATA, 0);
+        ::DestroyWindow(h);
+    }
+}
+
+bool uTab::Create(HWND parent, int x, int y, int width, const PropertyBag& design) {
+    if (hwnd_ || !RegisterStripClass(&uTab::WndProc)) {
+        return false;
+    }
+    tabStyle_ = design.ReadLong("TabStyle", tabStyle_);
+    tabLeftSize_ = design.ReadLong("TabLeftSize", tabLeftSize_);
+    tabRightSize_ = design.ReadLong("TabRightSize", tabRightSize_);
+    HWND h = ::CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
+                               width, Height(), parent, nullptr, ::GetModuleHandleA(nullptr), this);
+    if (!h) {
+        return false;
+    }
+    // Every message of the strip's own window passes the interceptor first: it takes over
+    // erasing, painting and the pointer-leave message.
+    c_Subclass->ssc_Subclass(hwnd_);
+    c_Subclass->ssc_AddMsg(hwnd_, ALL_MESSAGES, MSG_BEFORE);
+    return true;
+}
+
+void uTab::WriteProperties(PropertyBag& design) const {
+    design.WriteLong("TabStyle", tabStyle_, 0);
+    design.WriteLong("TabLeftSize", tabLeftSize_, 40);
+    design.WriteLong("TabRightSize", tabRightSize_, 0);
+    RECT r{};
+    if (hwnd_) {
+        ::GetWindowRect(hwnd_, &r);
+    }
+    design.SetExtent(PixelsToHimetric(r.right - r.left), PixelsToHimetric(r.bottom - r.top));
+}
+
+void uTab::hContainerWnd(HWND value) {
+    if (value == container_) {
+        return;
+    }
+    if (container_) {
+        c_Subclass->ssc_UnSubclass(container_);
+    }
+    container_ = value;
+    if (container_) {
+        c_Subclass->ssc_Subclass(container_);
+        c_Subclass->ssc_AddMsg(container_, WM_SIZE, MSG_AFTER);
+    }
+}
+
+void uTab::LockReDraw(bool bLock) {
+    redrawEnabled_ = !bLock;
+    if (!bLock) {
+        CalcStandardWidth();
+        CalcPositions();
+        DrawAll(true);
+    }
+}
+
+std::shared_ptr<CTabItem> uTab::SelectedItem() const {
+    if (selected_ >= 0 && selected_ < items_->Count()) {
+        return items_->Item(selected_);
+    }
+    return nullptr;
+}
+
+void uTab::RefreshPage() {
+    if (auto item = SelectedItem(); item && item->Form()) {
+        item->Form()->RefreshPage();
+    }
+}
+
+// ---- IuTab ----
+
+void uTab::Add(const std::string&, const std::shared_ptr<ITabForm>& Form, const std::string&,
+               const CTabIndex&) {
+    if (Form) {
+        AttachForm(Form->hWnd());
+    }
+    if (selected_ > items_->Count() || selected_ < 0) {
+        selected_ = 0;
+    }
+    CalcStandardWidth();
+    CalcPositions();
+    DrawTabs(true);
+}
+
+bool uTab::BeforeRemove(std::int32_t Index) {
+    bool cancel = false;
+    if (OnItemColose) {
+        OnItemColose(Index, cancel);
+    }
+    return !cancel;
+}
+
+void uTab::Remove(std::int32_t Index) {
+    CalcStandardWidth();
+    CalcPositions();
+    if (Index == selected_) {
+        selected_ = 0;
+    } else if (selected_ > Index) {
+        --selected_;
+    }
+    FitSelectedForm();
+    DrawTabs(true);
+}
+
+void uTab::Clear() {
+    CalcStandardWidth();
+    selected_ = 0;
+    DrawTabs(true);
+}
+
+void uTab::Redraw(bool) {
+    DrawAll(true);
+}
+
+void uTab::ChangeForm(CTabItem*, ITabForm* Form) {
+    try {
+        if (Form) {
+            AttachForm(Form->hWnd());
+        }
+    } catch (...) {
+    }
+    try {
+        FitSelectedForm();
+    } catch (...) {
+    }
+}
+
+void uTab::Selected(std::int32_t value) {
+    if (value < 0) {
+        selected_ = -1;
+        DrawAll(true);
+        return;
+    }
+    if (value > items_->Count() - 1) {
+        return;
+    }
+    selected_ = value;
+    FitSelectedForm();
+    DrawAll(true);
+}
+
+HWND uTab::hParent() {
+    if (!hwnd_ || !::IsWindow(hwnd_)) {
+        return nullptr;
+    }
+    return ::GetAncestor(hwnd_, GA_ROOT);
+}
+
+// ---- layout and hosting ----
+
+std::vector<CTabBox> uTab::Boxes() const {
+    std::vector<CTabBox> boxes;
+    boxes.reserve(static_cast<std::size_t>(items_->Count()));
+    for (std::int32_t i = 0; i < items_->Count(); ++i) {
+        auto item = items_->Item(i);
+        boxes.push_back({item->Left(), item->Width(), item->LockSize(), item->HideButton()});
+    }
+    return boxes;
+}
+
+void uTab::CalcStandardWidth() {
+    if (!redrawEnabled_) {
+        return;
+    }
+    standardWidth_ =
+        CTabLayout::CalcStandardWidth(tabStyle_, width_, tabLeftSize_, tabRightSize_, Boxes());
+}
+
+void uTab::CalcPositions() {
+    if (!redrawEnabled_) {
+        return;
+    }
+    std::vector<CTabBox> boxes = Boxes();
+    CTabLayout::CalcPositions(tabStyle_, standardWidth_, boxes);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        auto item = items_->Item(static_cast<std::int32_t>(i));
+        item->SetLeft(boxes[i].left);
+        item->SetWidth(boxes[i].width);
+    }
+}
+
+CTabHit uTab::HitTest(std::int32_t x, std::int32_t y) const {
+    return CTabLayout::HitTest(tabStyle_, width_, tabLeftSize_, tabRightSize_, Boxes(), x, y);
+}
+
+void uTab::FitSelectedForm() {
+    auto item = SelectedItem();
+    if (!item || !container_ || !item->Form()) {
+        return;
+    }
+    RECT r{};
+    ::GetClientRect(container_, &r);
+    ::SetWindowPos(item->Form()->hWnd(), HWND_TOP, 0, 0, r.right, r.bottom,
+                   SWP_SHOWWINDOW | SWP_NOACTIVATE);
+}
+
+void uTab::AttachForm(HWND form) {
+    // Without a container there is nowhere to put the form; it stays as it is.
+    if (!container_ || !form) {
+        return;
+    }
+    RECT r{};
+    ::GetClientRect(container_, &r);
+    ::SetParent(form, container_);
+    ChangeWindowStyle(form, GWL_STYLE, WS_CAPTION | WS_THICKFRAME, WS_CHILD, SWP_FRAMECHANGED);
+    ::SetWindowPos(form, nullptr, 0, 0, r.right, r.bottom,
+                   SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
+}
+
+void uTab::ChangeWindowStyle(HWND window, int index, LONG remove, LONG add, UINT flags) {
+    const LONG old = ::GetWindowLongA(window, index);
+    const LONG value = (old & ~remove) | add;
+    if (value == old) {
+        return;
+    }
+    ::SetWindowLongA(window, index, value);
+    if (flags != 0) {
+        ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                       flags | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+// ---- painting ----
+
+void uTab::CreateBuffers() {
+    FreeBuffers();
+    const int h = Height();
+    backBuffer_ = mdlTabAPI::CreateMemDC(width_, h);
+    background_ = mdlTabAPI::CreateMemDC(width_, h);
+    // The tab area is composed in memory as well as through GDI, so it is a DIB section.
+    tabArea_ = mdlTabAPI::CreateDibDC(width_ - tabLeftSize_ - tabRightSize_, h, &tabAreaBits_);
+}
+
+void uTab::FreeBuffers() noexcept {
+    mdlTabAPI::DeleteMemDC(backBuffer_);
+    mdlTabAPI::DeleteMemDC(background_);
+    mdlTabAPI::DeleteMemDC(tabArea_);
+    tabAreaBits_ = nullptr;
+}
+
+void uTab::DrawAll(bool bUpdate) {
+    DrawBackground();
+    DrawTabs(bUpdate);
+}
+
+void uTab::DrawBackground() {
+    if (!redrawEnabled_ || !background_) {
+        return;
+    }
+    const int h = Height();
+    bool bSkipDefault = false;
+    if (OnDrawBackground) {
+        std::weak_ptr<int> alive = life_;
+        OnDrawBackground(background_->dc(), width_, h, bSkipDefault);
+        if (alive.expired()) {
+            return;
+        }
+    }
+    if (!bSkipDefault && Skin()) {
+        ::StretchBlt(background_->dc(), 0, 0, width_, h, Skin(), 0, 0, 1,
+                     CTabLayout::Style(tabStyle_).skinRows, SRCCOPY);
+    }
+}
+
+void uTab::DrawCaption(HDC surface, const std::string& caption, int x, int y, int width,
+                       int height) {
+    if (width <= 0) {
+        return; // nothing of a caption would show in a rectangle without width
+    }
+    const std::string ansi = ToAnsi(caption);
+    const int length = ::lstrlenA(ansi.c_str());
+    SIZE size{};
+    ::GetTextExtentPoint32A(surface, ansi.c_str(), length, &size);
+    if (size.cx > width) {
+        const int top = y + static_cast<int>(CTabIndex::RoundHalfEven((height - size.cy) / 2.0));
+        mdlTabAPI::DrawTextInRect(surface, ansi, length, x, top, width, height, DT_END_ELLIPSIS);
+    } else {
+        mdlTabAPI::DrawTextInRect(surface, ansi, length, x, y, width, height,
+                                  DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+}
+
+void uTab::DrawTabs(bool bUpdate) {
+    if (!redrawEnabled_ || !tabArea_ || !background_ || !backBuffer_ || !tabAreaBits_) {
+        return;
+    }
+    const CTabStyleMetrics& s = CTabLayout::Style(tabStyle_);
+    const int h = Height();
+    const int area = width_ - tabLeftSize_ - tabRightSize_;
+    HDC ta = tabArea_->dc();
+    ::SetBkMode(ta, TRANSPARENT);
+    {
+        SelectScope font(ta, font_.get());
+        ::SetTextColor(ta, RGB(0, 0, 0));
+        ::BitBlt(ta, 0, 0, area, h, background_->dc(), tabLeftSize_, 0, SRCCOPY);
+        ::GdiFlush();
+
+        const std::vector<CTabBox> boxes = Boxes();
+        auto glyphSource = [&](std::int32_t i, std::int32_t plain) {
+            if (i == hoverIndex_ && mouseState_ == CloseHot) {
+                return s.glyphHot;
+            }
+            if (i == hoverIndex_ && mouseState_ == ClosePressed) {
+                return s.glyphPressed;
+            }
+            return plain;
+        };
+        const CPixelView& skinView = SkinView();
+        // The buffer's own size: margins or style written since the last resize do not change
+        // it, and nothing may be written past it.
+        CPixelView view{tabAreaBits_, tabArea_->width(), tabArea_->height(), tabArea_->width()};
+        auto drawTab = [&](std::int32_t i, bool selected) {
+            const CTabBox& box = boxes[static_cast<std::size_t>(i)];
+            const CTabRect body = CTabLayout::Body(tabStyle_, box);
+            const std::int32_t src =
+                selected ? s.srcSelected : (i == hoverIndex_ ? s.srcHover : s.srcOrdinary);
+            CTabCompositor::NineGrid(view, body.x, body.y, body.width, body.height, skinView, src,
+                                     0, s.tabSrcWidth, s.tabSrcHeight, 14, 0, 14, 0);
+            const CTabRect caption = CTabLayout::Caption(tabStyle_, box, selected);
+            DrawCaption(ta, items_->Item(i)->Caption(), caption.x, caption.y, caption.width,
+                        caption.height);
+            ::GdiFlush();
+            if (!box.hideButton) {
+                const CTabRect glyph = CTabLayout::Glyph(tabStyle_, box);
+                CTabCompositor::TransCopy(
+                    view, glyph.x, glyph.y, glyph.width, glyph.height, skinView,
+                    glyphSource(i, selected ? s.glyphSelected : s.glyphOther), 0);
+            }
+        };
+        // Back to front: each slanted left edge lies under the tab to its left.
+        for (std::int32_t i = items_->Count() - 1; i >= 0; --i) {
+            if (i != selected_) {
+                drawTab(i, false);
+            }
+        }
+        SelectScope bold(ta, boldFont_.get());
+        ::SetTextColor(ta, kSelectedText);
+        if (selected_ >= 0 && selected_ < items_->Count()) {
+            drawTab(selected_, true);
+        }
+    }
+    ::BitBlt(backBuffer_->dc(), 0, 0, width_, h, background_->dc(), 0, 0, SRCCOPY);
+    ::BitBlt(backBuffer_->dc(), tabLeftSize_, 0, area, h, ta, 0, 0, SRCCOPY);
+    if (bUpdate && hwnd_) {
+        WindowDc dc(hwnd_);
+        ::BitBlt(dc.get(), 0, 0, width_, h, backBuffer_->dc(), 0, 0, SRCCOPY);
+    }
+}
+
+void uTab::Paint() {
+    PaintScope ps(hwnd_);
+    if (backBuffer_) {
+        ::BitBlt(ps.dc(), 0, 0, width_, Height(), backBuffer_->dc(), 0, 0, SRCCOPY);
+    }
+}
+
+// ---- messages ----
+
+void uTab::OnInterceptedMessage(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND hWnd,
+                                UINT uMsg) {
+    try {
+        if (hWnd == hwnd_ && bBefore) {
+            switch (uMsg) {
+            case WM_ERASEBKGND:
+                bHandled = true;
+                lReturn = 0;
+                break;
+            case WM_PAINT:
+                Paint();
+                bHandled = true;
+                lReturn = 0;
+                break;
+            case WM_MOUSELEAVE:
+                PointerLeft(); // the window's own procedure still gets it
+                break;
+            default:
+                break;
+            }
+        } else if (hWnd == container_ && !bBefore && uMsg == WM_SIZE) {
+            FitSelectedForm();
+        }
+    } catch (...) {
+        // Nothing may unwind into the window system.
+    }
+}
+
+LRESULT CALLBACK uTab::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        auto* self = static_cast<uTab*>(cs->lpCreateParams);
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    }
+    auto* self = reinterpret_cast<uTab*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) {
+        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    if (msg == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    try {
+        return self->HandleMessage(msg, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+}
+
+LRESULT uTab::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const float x = static_cast<float>(GET_X_LPARAM(lParam));
+    const float y = static_cast<float>(GET_Y_LPARAM(lParam));
+    switch (msg) {
+    case WM_SIZE:
+        OnResize();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: {
+        const std::int16_t button = (msg == WM_LBUTTONDOWN)                              ? 1
+                                    : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) ? 2
+                                                                                         : 4;
+        ::SetCapture(hwnd_);
+        last_ = {button, Shift(wParam), x, y};
+        Press(button, last_.shift, x, y);
+        return 0;
+    }
+    case WM_LBUTTONDBLCLK:
+        ::SetCapture(hwnd_);
+        DblClick();
+        return 0;
+    case WM_MOUSEMOVE:
+        Move(HeldButtons(wParam), Shift(wParam), x, y);
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        const std::int16_t button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : 4;
+        if (HeldButtons(wParam) == 0 && ::GetCapture() == hwnd_) {
+            ::ReleaseCapture();
+        }
+        Release(button, Shift(wParam), x, y);
+        return 0;
+    }
+    default:
+        return ::DefWindowProcA(hwnd_, msg, wParam, lParam);
+    }
+}
+
+void uTab::OnResize() {
+    RECT r{};
+    ::GetClientRect(hwnd_, &r);
+    width_ = r.right;
+    // Each step runs on its own: a failing one does not keep the next from running.
+    if (r.bottom != Height()) {
+        RECT w{};
+        ::GetWindowRect(hwnd_, &w);
+        // Sends WM_SIZE again, which then does the rest at the right height.
+        ::SetWindowPos(hwnd_, nullptr, 0, 0, w.right - w.left, Height(),
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    try {
+        CreateBuffers();
+    } catch (...) {
+    }
+    try {
+        CalcStandardWidth();
+    } catch (...) {
+    }
+    try {
+        CalcPositions();
+    } catch (...) {
+    }
+    try {
+        DrawAll(true);
+    } catch (...) {
+    }
+}
+
+void uTab::RaiseMouse(const MouseEvent& event, std::int32_t index, std::int16_t Button,
+                      std::int16_t Shift, float X, float Y) {
+    if (event) {
+        event(index, Button, Shift, X, Y);
+    }
+}
+
+void uTab::Press(std::int16_t Button, std::int16_t Shift, float X, float Y) {
+    std::weak_ptr<int> alive = life_;
+    std::int32_t index = 0;
+    if (Button == 1) {
+        const CTabHit hit = HitTest(Whole(X), Whole(Y));
+        index = hit.index;
+        if (hit.index >= 0 && hit.index < items_->Count()) {
+            if (hit.index != selected_ && !hit.onClose) {
+                selected_ = hit.index;
+                FitSelectedForm();
+                DrawTabs(true);
+            } else if (hit.onClose && mouseState_ != ClosePressed) {
+                mouseState_ = ClosePressed;
+                DrawTabs(true);
+            }
+            if (TabChanged) {
+                TabChanged();
+            }
+            if (alive.expired()) {
+                return;
+            }
+        }
+    }
+    RaiseMouse(OnMouseDown, index, Button, Shift, X, Y);
+}
+
+void uTab::Move(std::int16_t Button, std::int16_t Shift, float X, float Y) {
+    std::weak_ptr<int> alive = life_;
+    std::int32_t index = 0;
+    if (Button == 0) {
+        c_Subclass->TrackMouseTracking(hwnd_);
+        const CTabHit hit = HitTest(Whole(X), Whole(Y));
+        const MouseStates state = hit.onClose ? CloseHot : Normal;
+        if (hit.index != hoverIndex_ || state != mouseState_) {
+            if (hit.index != hoverIndex_) {
+                RaiseMouse(OnMouseHover, hit.index, Button, Shift, X, Y);
+                if (alive.expired()) {
+                    return;
+                }
+            }
+            hoverIndex_ = hit.index;
+            mouseState_ = state;
+            DrawTabs(true);
+        }
+        index = hit.index;
+    }
+    RaiseMouse(OnMouseMove, index, Button, Shift, X, Y);
+}
+
+void uTab::Release(std::int16_t Button, std::int16_t Shift, float X, float Y) {
+    std::weak_ptr<int> alive = life_;
+    std::int32_t index = 0;
+    if (Button == 1) {
+        const CTabHit hit = HitTest(Whole(X), Whole(Y));
+        mouseState_ = Normal;
+        if (hit.index >= 0 && hit.index < items_->Count() && hit.index == hoverIndex_ &&
+            hit.onClose) {
+            items_->Remove(hit.index, true);
+            if (alive.expired()) {
+                return;
+            }
+        }
+        DrawAll(true);
+        index = hit.index;
+    }
+    RaiseMouse(OnMouseUp, index, Button, Shift, X, Y);
+}
+
+void uTab::DblClick() {
+    std::weak_ptr<int> alive = life_;
+    const Pointer p = last_;
+    Press(p.button, p.shift, p.x, p.y);
+    if (alive.expired()) {
+        return;
+    }
+    const CTabHit hit = HitTest(Whole(p.x), Whole(p.y));
+    RaiseMouse(OnDblClick, hit.index, p.button, p.shift, p.x, p.y);
+}
+
+void uTab::PointerLeft() {
+    std::weak_ptr<int> alive = life_;
+    if (hoverIndex_ != -1) {
+        hoverIndex_ = -1;
+        DrawTabs(true);
+    }
+    if (OnMouseLeave) {
+        OnMouseLeave();
+    }
+}
+
+} // namespace velm

@@ -1,0 +1,270 @@
+#include "updater/Updater.h"
+
+#include "base/Handles.h"
+#include "base/Text.h"
+#include "updater/Sha256.h"
+#include "updater/UpdaterTexts.h"
+
+namespace velm {
+namespace {
+
+bool ReadSmallFile(const std::wstring& path, std::size_t limit, std::string& bytes) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return false;
+    }
+    bytes.clear();
+    char buffer[8192];
+    DWORD got = 0;
+    // One byte beyond the limit is enough to know the file is too large.
+    while (bytes.size() <= limit && ::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) &&
+           got > 0) {
+        bytes.append(buffer, got);
+    }
+    return true;
+}
+
+std::string AnsiPath(const std::wstring& path) {
+    return ToAnsi(Narrow(path));
+}
+
+// Whether the previous client is in place and unchanged after this outcome, and whether to start
+// it again so the player is not left without a running client.
+bool ClientUnchanged(UpdateOutcome outcome) {
+    return outcome != UpdateOutcome::StartFailed && outcome != UpdateOutcome::Lost;
+}
+bool RestartClient(UpdateOutcome outcome) {
+    // Still running: a client is up already. Lost: there is nothing sound to start.
+    return outcome != UpdateOutcome::StillRunning && outcome != UpdateOutcome::Lost &&
+           outcome != UpdateOutcome::BadParameters && outcome != UpdateOutcome::Updated;
+}
+
+const char* OutcomeText(UpdateOutcome outcome) {
+    switch (outcome) {
+    case UpdateOutcome::Updated:
+        return "";
+    case UpdateOutcome::BadParameters:
+        return kBadParameters;
+    case UpdateOutcome::NoManifest:
+        return kNoManifest;
+    case UpdateOutcome::BadManifest:
+        return kBadManifest;
+    case UpdateOutcome::BadSignature:
+        return kBadSignature;
+    case UpdateOutcome::StillRunning:
+        return kStillRunning;
+    case UpdateOutcome::Cancelled:
+        return kCancelled;
+    case UpdateOutcome::DownloadFailed:
+        return kDownloadFailed;
+    case UpdateOutcome::DigestMismatch:
+        return kDigestMismatch;
+    case UpdateOutcome::NotReplaced:
+        return kNotReplaced;
+    case UpdateOutcome::StartFailed:
+        return kStartFailed;
+    case UpdateOutcome::Lost:
+        return kLost;
+    }
+    return "";
+}
+
+} // namespace
+
+Updater::Updater(UpdaterOptions options) : options_(std::move(options)) {
+    if (!options_.launch) {
+        options_.launch = &Updater::LaunchProcess;
+    }
+}
+
+bool Updater::LaunchProcess(const std::wstring& executable, const std::wstring& directory) {
+    std::wstring commandLine = L"\"" + executable + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                          nullptr, directory.c_str(), &startup, &process)) {
+        return false;
+    }
+    UniqueKernelHandle processHandle(process.hProcess);
+    UniqueKernelHandle threadHandle(process.hThread);
+    return true;
+}
+
+UpdateOutcome Updater::Run(std::wstring_view parameters, const std::wstring& manifestPath) {
+    // The updater has no message loop of its own to end; a quit message left in the queue would
+    // close the next message box at once.
+    WindowObject::SetQuitOnLastWindow(false);
+    cancelled_ = false;
+    oversize_ = false;
+    manifest_ = UpdateManifest{};
+    std::optional<UpdaterArguments> args = UpdaterArguments::Parse(parameters);
+    if (!args) {
+        ShowMessage(nullptr, kBadParameters, kUpdaterTitle, MB_ICONWARNING | MB_OK);
+        return UpdateOutcome::BadParameters;
+    }
+    frm_.Cancel = [this] {
+        cancelled_ = true;
+        downloader_.StopDownLoad();
+    };
+    frm_.Show();
+    ExecutableSwap swap(args->executable);
+    UpdateOutcome outcome = UpdateOutcome::Lost;
+    try {
+        outcome = Steps(*args, manifestPath, swap);
+    } catch (...) {
+        // Nothing below throws on purpose; whatever did, the swap is undone before reporting.
+        outcome = swap.RollBack() ? UpdateOutcome::NotReplaced : UpdateOutcome::Lost;
+    }
+    if (outcome != UpdateOutcome::Updated) {
+        Report(outcome, swap);
+        if (RestartClient(outcome) &&
+            ::GetFileAttributesW(args->executable.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            options_.launch(args->executable, args->directory);
+        }
+    }
+    frm_.Unload();
+    return outcome;
+}
+
+UpdateOutcome Updater::Steps(const UpdaterArguments& args, const std::wstring& manifestPath,
+                             ExecutableSwap& swap) {
+    frm_.SetStatus(kStatusChecking);
+    PumpFor(0);
+    std::string bytes;
+    if (!ReadSmallFile(manifestPath, kMaxManifestBytes, bytes)) {
+        return UpdateOutcome::NoManifest;
+    }
+    if (UpdateManifest::Parse(bytes, manifest_) != ManifestError::None) {
+        return UpdateOutcome::BadManifest;
+    }
+    SignatureVerifier verifier(options_.publicKey);
+    if (!verifier.Verify(manifest_.signedPart, manifest_.signature)) {
+        return UpdateOutcome::BadSignature;
+    }
+
+    UpdateOutcome outcome = WaitForClient(swap);
+    if (outcome != UpdateOutcome::Updated) {
+        return outcome;
+    }
+    outcome = Download(swap);
+    if (outcome != UpdateOutcome::Updated) {
+        swap.DiscardStaged();
+        return outcome;
+    }
+    return Install(swap, args);
+}
+
+UpdateOutcome Updater::WaitForClient(ExecutableSwap& swap) {
+    frm_.SetStatus(kStatusWaiting);
+    DWORD start = ::GetTickCount();
+    while (!swap.IsFree()) {
+        if (cancelled_) {
+            return UpdateOutcome::Cancelled;
+        }
+        if (::GetTickCount() - start >= options_.waitMs) {
+            int answer = ShowMessage(frm_.hWnd(), kAskStillRunning, kUpdaterTitle,
+                                     MB_ICONWARNING | MB_RETRYCANCEL);
+            if (answer != IDRETRY) {
+                return UpdateOutcome::StillRunning;
+            }
+            start = ::GetTickCount();
+            continue;
+        }
+        PumpFor(options_.pollMs);
+    }
+    return cancelled_ ? UpdateOutcome::Cancelled : UpdateOutcome::Updated;
+}
+
+UpdateOutcome Updater::Download(ExecutableSwap& swap) {
+    frm_.SetStatus(kStatusDownloading);
+    frm_.SetProgress(0, manifest_.size);
+    swap.DiscardStaged();
+    const std::int64_t expected = manifest_.size;
+    downloader_.QueryFileInfo = [this, expected](std::int32_t announced) {
+        if (announced != expected) {
+            oversize_ = true; // not the file the manifest describes; no need to fetch it
+            downloader_.StopDownLoad();
+        }
+    };
+    downloader_.Loading = [this, expected](std::int32_t received) {
+        frm_.SetProgress(received, expected);
+        if (received > expected) {
+            oversize_ = true;
+            downloader_.StopDownLoad();
+        }
+    };
+    downloader_.Complete = nullptr;
+    bool ok = downloader_.DownLoadFile(manifest_.url, AnsiPath(swap.Staged()), false, true);
+    downloader_.QueryFileInfo = nullptr;
+    downloader_.Loading = nullptr;
+    if (cancelled_) {
+        return UpdateOutcome::Cancelled;
+    }
+    if (oversize_) {
+        return UpdateOutcome::DigestMismatch;
+    }
+    if (!ok) {
+        return UpdateOutcome::DownloadFailed;
+    }
+    frm_.SetStatus(kStatusVerifying);
+    PumpFor(0);
+    Sha256::Digest digest{};
+    std::uint64_t size = 0;
+    if (!Sha256::OfFile(swap.Staged(), digest, size)) {
+        return UpdateOutcome::DownloadFailed;
+    }
+    if (size != manifest_.size || digest != manifest_.sha256) {
+        return UpdateOutcome::DigestMismatch;
+    }
+    return cancelled_ ? UpdateOutcome::Cancelled : UpdateOutcome::Updated;
+}
+
+UpdateOutcome Updater::Install(ExecutableSwap& swap, const UpdaterArguments& args) {
+    // From here on the swap runs to its end or is undone; a cancel would only leave it half-done.
+    frm_.EnableCancel(false);
+    frm_.SetStatus(kStatusInstalling);
+    PumpFor(0);
+    switch (swap.Install()) {
+    case ExecutableSwap::Result::Installed:
+        break;
+    case ExecutableSwap::Result::NotReplaced:
+    case ExecutableSwap::Result::Restored:
+        swap.DiscardStaged();
+        return UpdateOutcome::NotReplaced;
+    case ExecutableSwap::Result::Lost:
+        return UpdateOutcome::Lost;
+    }
+    frm_.SetStatus(kStatusStarting);
+    PumpFor(0);
+    if (!options_.launch(args.executable, args.directory)) {
+        return swap.RollBack() ? UpdateOutcome::StartFailed : UpdateOutcome::Lost;
+    }
+    swap.Commit();
+    return UpdateOutcome::Updated;
+}
+
+void Updater::Report(UpdateOutcome outcome, const ExecutableSwap& swap) {
+    std::string text = OutcomeText(outcome);
+    if (outcome == UpdateOutcome::Lost) {
+        text += Narrow(swap.Backup());
+    } else if (ClientUnchanged(outcome)) {
+        text += kUnchanged;
+    }
+    ShowMessage(frm_.hWnd(), text, kUpdaterTitle, MB_ICONWARNING | MB_OK);
+}
+
+void Updater::PumpFor(DWORD ms) {
+    DWORD start = ::GetTickCount();
+    do {
+        ProcessPendingMessages();
+        DWORD elapsed = ::GetTickCount() - start;
+        if (elapsed >= ms) {
+            break;
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
+    } while (true);
+}
+
+} // namespace velm
