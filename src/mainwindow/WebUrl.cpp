@@ -16,7 +16,8 @@ FormDesign WebUrl::Design() const {
     FormDesign d;
     d.className = L"velm.WebUrl";
     d.caption = "WebUrl";
-    d.style = WS_POPUP | WS_CLIPCHILDREN;
+    // An ordinary sizable form; the strip takes its caption and border when it hosts it.
+    d.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     d.clientWidth = 800;
     d.clientHeight = 600;
     return d;

@@ -7,6 +7,7 @@
 #include "support/WinTest.h"
 #include "tabstrip/CTabItem.h"
 #include "tabstrip/IuTab.h"
+#include "tabstrip/uTab.h"
 
 #include <gtest/gtest.h>
 
@@ -160,7 +161,8 @@ TEST_F(WebUrlForm, FrameFillsTheFormAndTheBrowserOverlapsItByTwoPixels) {
     HWND container = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 900, 700,
                                        nullptr, nullptr, nullptr, nullptr);
     HWND h = form->WindowObject::hWnd();
-    ::SetWindowLongW(h, GWL_STYLE, (::GetWindowLongW(h, GWL_STYLE) & ~WS_POPUP) | WS_CHILD);
+    ::SetWindowLongW(h, GWL_STYLE,
+                     (::GetWindowLongW(h, GWL_STYLE) & ~(WS_CAPTION | WS_THICKFRAME)) | WS_CHILD);
     ::SetParent(h, container);
     ::MoveWindow(h, 0, 0, 877, 555, TRUE);
     Pump(50);
@@ -180,6 +182,37 @@ TEST_F(WebUrlForm, UnloadedByItsTabWhenTheItemGoes) {
     item.reset();
     EXPECT_FALSE(::IsWindow(h));
     EXPECT_EQ(form->wb(), nullptr) << "the browser went with the form";
+}
+
+TEST_F(WebUrlForm, HostedInTheTabStripItsTitleBecomesTheTabCaption) {
+    server.Route("/t", {200, "<title>晨曦一区</title>"});
+    HWND window = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0,
+                                    0, 800, 600, nullptr, nullptr, nullptr, nullptr);
+    HWND container = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 40, 700, 500,
+                                       window, nullptr, nullptr, nullptr);
+    auto strip = std::make_unique<uTab>();
+    ASSERT_TRUE(strip->Create(window, 0, 0, 700));
+    strip->hContainerWnd(container);
+    strip->LockReDraw(false);
+    const std::string url = server.Url("/t");
+    form->OpenURL(url);
+    ASSERT_TRUE(strip->TabItems().Add("Game" + url, form, url));
+    HWND h = form->WindowObject::hWnd();
+    EXPECT_EQ(::GetParent(h), container) << "the strip hosts the form in its container";
+    EXPECT_EQ(form->Item(), strip->TabItems().Item(0).get());
+    ASSERT_TRUE(PumpUntil([&] { return strip->TabItems().Item(0)->Caption() == "晨曦一区"; }));
+    EXPECT_EQ(form->wb()->RootStyle("overflow"), "hidden");
+    RECT client{};
+    ::GetClientRect(h, &client);
+    RECT web = ChildRect(form->wb()->hWnd());
+    EXPECT_EQ(web.right - web.left, client.right + 4);
+    EXPECT_EQ(web.bottom - web.top, client.bottom + 4);
+
+    strip->RefreshPage();
+    ASSERT_TRUE(PumpUntil([&] { return server.Requests().size() == 2; }));
+    strip.reset();
+    EXPECT_FALSE(::IsWindow(h)) << "clearing the strip unloads the form";
+    ::DestroyWindow(window);
 }
 
 } // namespace
