@@ -131,7 +131,7 @@ TEST_F(LoginProgram, MinimiseCommandMinimisesThePair) {
     HWND bg = Visible(L"velm.LoginBgFrm");
     ASSERT_NE(bg, nullptr);
     HWND page = ::FindWindowW(L"velm.LoginFrm", nullptr);
-    for (int i = 0; i < 100 && !::IsIconic(bg); ++i) {
+    for (int i = 0; i < 100 && !(::IsIconic(bg) && !::IsWindowVisible(page)); ++i) {
         Pump(50);
     }
     EXPECT_TRUE(::IsIconic(bg));
