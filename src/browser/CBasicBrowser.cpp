@@ -151,28 +151,40 @@ struct CBasicBrowser::Mailbox {
 
 namespace {
 void FetchWorker(std::shared_ptr<CBasicBrowser::Mailbox> mailbox,
-                 std::unique_ptr<CBasicBrowser::FetchResult> result, std::string url) {
-    UniqueInternet session(::InternetOpenW(L"Mozilla/4.0 (compatible; velm)",
-                                           INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (session) {
-        result->top = FetchPage(session.get(), url);
-        if (result->top.ok) {
-            HtmlDocument doc = HtmlDocument::Parse(result->top.body, result->top.url);
-            for (const std::string& frame : doc.Frames()) {
-                if (result->frames.size() >= kMaxFrames) {
-                    break;
+                 std::unique_ptr<CBasicBrowser::FetchResult> result, std::string url) noexcept {
+    // Nothing may escape a worker thread: a failure anywhere gives an empty page.
+    try {
+        UniqueInternet session(::InternetOpenW(L"Mozilla/4.0 (compatible; velm)",
+                                               INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        if (session) {
+            result->top = FetchPage(session.get(), url);
+            if (result->top.ok) {
+                HtmlDocument doc = HtmlDocument::Parse(result->top.body, result->top.url);
+                for (const std::string& frame : doc.Frames()) {
+                    if (result->frames.size() >= kMaxFrames) {
+                        break;
+                    }
+                    // The frame's document is loaded so that its completion is real; the
+                    // engine paints only the top document.
+                    Page page = FetchPage(session.get(), frame);
+                    result->frames.push_back(page.url);
                 }
-                // The frame's document is loaded so that its completion is real; the engine
-                // paints only the top document.
-                Page page = FetchPage(session.get(), frame);
-                result->frames.push_back(page.url);
             }
+        } else {
+            result->top.url = url;
+            result->top.status = kResourceNotFound;
         }
-    } else {
+    } catch (...) {
+        result->top = Page{};
         result->top.url = url;
         result->top.status = kResourceNotFound;
+        result->frames.clear();
     }
-    mailbox->Post(std::move(result));
+    try {
+        mailbox->Post(std::move(result));
+    } catch (...) {
+        // The browser is going away; the result has nowhere to go.
+    }
 }
 } // namespace
 
@@ -464,17 +476,17 @@ LRESULT CALLBACK CBasicBrowser::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam
     if (!self) {
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     }
-    if (msg == WM_NCDESTROY) {
-        // The parent went first: forget the window so nothing is destroyed twice.
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->window_.release();
-        if (self->mailbox_) {
-            std::lock_guard<std::mutex> hold(self->mailbox_->lock);
-            self->mailbox_->hwnd = nullptr;
-        }
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
     try {
+        if (msg == WM_NCDESTROY) {
+            // The parent went first: forget the window so nothing is destroyed twice.
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            self->window_.release();
+            if (self->mailbox_) {
+                std::lock_guard<std::mutex> hold(self->mailbox_->lock);
+                self->mailbox_->hwnd = nullptr;
+            }
+            return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+        }
         return self->WndProc(hwnd, msg, wParam, lParam);
     } catch (...) {
         LogError("CBasicBrowser.WndProc: handler failed");

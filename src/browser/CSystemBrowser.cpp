@@ -234,13 +234,8 @@ public:
         // S_OK: the host handled the menu, so the page shows none.
         return owner_ && owner_->suppressMenu_ ? S_OK : S_FALSE;
     }
-    STDMETHODIMP GetHostInfo(DOCHOSTUIINFO* info) override {
-        if (!info) {
-            return E_POINTER;
-        }
-        info->dwFlags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_THEME | DOCHOSTUIFLAG_DPI_AWARE;
-        info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
-        return S_OK;
+    STDMETHODIMP GetHostInfo(DOCHOSTUIINFO*) override {
+        return E_NOTIMPL; // the control's own borders and look
     }
     STDMETHODIMP ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
                         IOleInPlaceUIWindow*) override {
