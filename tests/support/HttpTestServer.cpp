@@ -65,6 +65,11 @@ HttpTestServer::HttpTestServer() {
 HttpTestServer::~HttpTestServer() {
     stopping_ = true;
     ::closesocket(static_cast<SOCKET>(listener_));
+    // A client that stopped reading must not keep the serving thread in send() for ever.
+    uintptr_t client = active_.exchange(~uintptr_t(0));
+    if (client != ~uintptr_t(0)) {
+        ::shutdown(static_cast<SOCKET>(client), SD_BOTH);
+    }
     if (thread_.joinable()) {
         thread_.join();
     }
@@ -90,7 +95,12 @@ void HttpTestServer::Serve() {
         if (client == INVALID_SOCKET) {
             return;
         }
+        DWORD timeout = 5000;
+        ::setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout),
+                     sizeof(timeout));
+        active_ = client;
         Handle(client);
+        active_ = ~uintptr_t(0);
     }
 }
 

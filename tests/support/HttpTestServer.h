@@ -43,6 +43,7 @@ private:
     uintptr_t listener_ = ~uintptr_t(0);
     unsigned short port_ = 0;
     std::atomic<bool> stopping_{false};
+    std::atomic<uintptr_t> active_{~uintptr_t(0)};
     mutable std::mutex mutex_;
     std::map<std::string, Response> routes_;
     std::vector<std::string> requests_;

@@ -249,7 +249,10 @@ protected:
 
 TEST_F(UpdaterRun, ReplacesTheExecutableAndStartsIt) {
     WriteManifest(signer.SignManifest(Body(newBytes)));
-    // The progress window shows while the run goes on; its look is kept as a screenshot.
+    // The server answers slowly enough for the progress window to be seen while the run goes on.
+    test::Response slow{200, newBytes};
+    slow.delayMs = 600;
+    server.Route("/release/velm.exe", slow);
     std::atomic<bool> sawWindow{false};
     std::thread watcher([&] {
         HWND w = WaitForClass(L"velm.UpdateFrm", ::GetCurrentProcessId(), 10000);
