@@ -2,7 +2,7 @@
 
 #include "base/EventLog.h"
 #include "base/WindowObject.h"
-#include "mainwindow/WebUrl.h"
+#include "mainwindow/WebMainFrm.h"
 #include "startup/LoadFrm.h"
 #include "startup/LoginFrm.h"
 
@@ -11,14 +11,11 @@
 namespace velm {
 namespace {
 
-// Until the main window takes the game address, the game opens in a page form of its own.
+// "app://loadgame": the main window takes the address (loading itself first) and shows.
 void OpenGame(const std::string& url) {
-    static WebUrl* game = nullptr; // lives as long as the process, as the window objects do
-    if (!game) {
-        game = new WebUrl();
-    }
-    game->OpenURL(url);
-    game->Show(SW_SHOWNORMAL);
+    WebMainFrm& main = WebMainFrm::Get();
+    main.SetURL(url);
+    main.Show(SW_SHOW);
 }
 
 } // namespace
@@ -33,6 +30,8 @@ int RunClient(const char* commandLine) {
     loading.Load();
     loading.Show(SW_SHOWNORMAL);
     int code = RunMessageLoop();
+    // The main window object goes at the end of the program, and its tray icon with it.
+    WebMainFrm::Destroy();
     ::OleUninitialize();
     return code;
 }

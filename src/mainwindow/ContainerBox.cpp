@@ -1,0 +1,71 @@
+#include "mainwindow/ContainerBox.h"
+
+namespace velm {
+
+void ArrowCursor() {
+    ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+}
+
+ContainerBox::ContainerBox(HWND parent, COLORREF background, int left, int top, int width,
+                           int height)
+    : parent_(parent), background_(background), left_(left), top_(top), width_(width),
+      height_(height) {}
+
+ContainerBox::~ContainerBox() = default;
+
+bool ContainerBox::Create() {
+    if (!Load()) {
+        return false;
+    }
+    ::ShowWindow(hWnd(), SW_SHOWNA);
+    return true;
+}
+
+void ContainerBox::SetPicture(UniqueBitmap bitmap) {
+    picture_ = std::move(bitmap);
+    if (hWnd()) {
+        ::InvalidateRect(hWnd(), nullptr, FALSE);
+    }
+}
+
+FormDesign ContainerBox::Design() const {
+    FormDesign d;
+    d.className = L"velm.ContainerBox";
+    d.style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    d.parent = parent_;
+    d.left = left_;
+    d.top = top_;
+    d.clientWidth = width_;
+    d.clientHeight = height_;
+    return d;
+}
+
+LRESULT ContainerBox::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PaintScope paint(hwnd);
+        UniqueBrush brush(::CreateSolidBrush(background_));
+        ::FillRect(paint.dc(), &paint.rect(), brush.get());
+        if (picture_) {
+            UniqueMemoryDc dc(::CreateCompatibleDC(paint.dc()));
+            BITMAP info{};
+            ::GetObjectW(picture_.get(), sizeof(info), &info);
+            SelectScope select(dc.get(), picture_.get());
+            ::BitBlt(paint.dc(), 0, 0, info.bmWidth, info.bmHeight, dc.get(), 0, 0, SRCCOPY);
+        }
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_MOUSEMOVE:
+        ArrowCursor();
+        return 0;
+    default:
+        return WindowObject::WndProc(hwnd, msg, wParam, lParam);
+    }
+}
+
+} // namespace velm

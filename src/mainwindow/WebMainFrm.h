@@ -1,0 +1,121 @@
+// The window the game is played in: a borderless, skinned window with a drawn title bar, caption
+// and link buttons, a tab strip of game pages over a content area, a tray icon, the F10 boss key,
+// a program menu and a DDE entry that opens game addresses.
+#pragma once
+
+#include "base/Handles.h"
+#include "base/WindowObject.h"
+#include "controls/BForm.h"
+#include "controls/FormCanvas.h"
+#include "controls/iButton.h"
+#include "mainwindow/CKoNotifyIcon.h"
+#include "startup/CKoDownLoadFile.h"
+#include "tabstrip/uTab.h"
+
+#include <memory>
+#include <string>
+
+namespace velm {
+
+class cSetStyle;
+class ContainerBox;
+
+class WebMainFrm final : public WindowObject {
+public:
+    // The program menu's items, in order.
+    enum MenuItem : UINT {
+        kRefresh = 101,
+        kHideRestore,
+        kClearCache,
+        kLine,
+        kUpdate,
+        kVersion,
+        kExit,
+    };
+    static constexpr const wchar_t* kDdeService = L"velm";
+    static constexpr const wchar_t* kDdeTopic = L"MarluneDDE";
+
+    // The instance, created on first use.
+    static WebMainFrm& Get();
+    static bool Exists() noexcept;
+    // Destroys the instance (and with it the tray icon) at the end of the program.
+    static void Destroy() noexcept;
+
+    // Opens the game page at `strURL` in a tab (or selects the tab already showing it); loads
+    // the window first when needed.
+    void SetURL(const std::string& strURL);
+
+    // True: the next close goes through without asking.
+    bool m_bExit = false;
+
+    // The menu commands and button actions.
+    void PopupAppMenu();
+    void RunMenuCommand(UINT item);
+    void CloseRequest();
+    void MinMaxClick();
+
+    // Parts, for inspection.
+    uTab& WebuTab() { return *tab_; }
+    BForm& WebBForm() { return title_; }
+    iButton& web_close() { return close_; }
+    iButton& web_minmax() { return minmax_; }
+    iButton& web_min() { return min_; }
+    iButton& web_tool() { return tool_; }
+    iButton& OtherUserBtn() { return otherUser_; }
+    iButton& GameSpaceBtn() { return gameSpace_; }
+    HWND pCnt() const;
+    HWND PicLogo() const;
+    HMENU appmenu() const { return menu_.get(); }
+    const CKoNotifyIcon& Tray() const { return tray_; }
+    cSetStyle* objStyle() const { return objStyle_.get(); }
+    const FormCanvas& Canvas() const { return canvas_; }
+    const std::wstring& ToolTipText() const { return tipText_; }
+
+protected:
+    FormDesign Design() const override;
+    void OnLoad() override;
+    void OnQueryUnload(bool& cancel) override;
+    void OnUnload() override;
+    LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnDestroyed() override;
+
+private:
+    WebMainFrm();
+    ~WebMainFrm() override;
+
+    void CreateControls();
+    void Layout();
+    void OpenTab(const std::string& address);
+    void SetToolTip(const std::wstring& text);
+    void StartDde();
+    void StopDde() noexcept;
+    void DdeExecute(const std::string& command);
+    static HDDEDATA CALLBACK DdeCallback(UINT type, UINT format, HCONV conv, HSZ hsz1, HSZ hsz2,
+                                         HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2);
+
+    // Declared first so they outlive the tray icon that shows one of them.
+    UniqueIcon icon16_;
+    UniqueIcon icon32_;
+    CKoNotifyIcon tray_;
+    std::unique_ptr<CKoDownLoadFile> downloader_;
+    std::unique_ptr<cSetStyle> objStyle_;
+    FormCanvas canvas_;
+    BForm title_;
+    iButton close_;
+    iButton minmax_;
+    iButton min_;
+    iButton tool_;
+    iButton otherUser_;
+    iButton gameSpace_;
+    std::unique_ptr<ContainerBox> logo_;
+    std::unique_ptr<ContainerBox> container_;
+    std::unique_ptr<uTab> tab_;
+    UniqueMenu menu_;
+    UniqueWindow tooltip_;
+    std::wstring tipText_;
+    DWORD ddeInstance_ = 0;
+    HSZ ddeService_ = nullptr;
+    HSZ ddeTopic_ = nullptr;
+};
+
+} // namespace velm

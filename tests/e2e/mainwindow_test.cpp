@@ -1,0 +1,335 @@
+// The main window in this process, with the demo server's game pages: tabs from addresses, the
+// layout rule, the menu commands with their boxes, the tooltip, the strip's drag rule, DDE while
+// minimised, and the close path with and without the exit question.
+#include "mainwindow/WebMainFrm.h"
+
+#include "Config.h"
+#include "base/Text.h"
+#include "frame/cSetStyle.h"
+#include "startup/PublicData.h"
+#include "tabstrip/ITabForm.h"
+#include "support/DemoServer.h"
+#include "support/SkinTest.h"
+#include "support/WinTest.h"
+
+#include <gtest/gtest.h>
+
+#include <ddeml.h>
+
+namespace velm {
+namespace {
+
+using namespace velm::test;
+
+const std::string kGame1 = std::string(VELM_LOGIN_SERVER) + "/velm/game/1/";
+const std::string kGame2 = std::string(VELM_LOGIN_SERVER) + "/velm/game/2/";
+
+RECT PlaceIn(HWND parent, HWND child) {
+    RECT r{};
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(DemoReset()) << "the demo server is not running";
+        WindowObject::SetQuitOnLastWindow(false);
+        SaveResToFile(101, "ICON", GetTempDir() + "velm.ico");
+        main = &WebMainFrm::Get();
+        main->SetURL(kGame1);
+        main->Show(SW_SHOW);
+        ASSERT_TRUE(main->hWnd());
+    }
+    void TearDown() override {
+        if (WebMainFrm::Exists()) {
+            main->m_bExit = true;
+            main->Unload();
+            WebMainFrm::Destroy();
+        }
+    }
+    CTabItems& Tabs() { return main->WebuTab().TabItems(); }
+    std::string Caption(int i) {
+        auto item = Tabs().Item(CTabIndex(i));
+        return item ? item->Caption() : std::string("<none>");
+    }
+    // Back to the design size, centred (the window starts filling the work area).
+    void Restore() {
+        if (main->objStyle()->Maximised()) {
+            main->web_minmax().SetValue(false);
+            main->MinMaxClick();
+        }
+        Pump(100);
+    }
+    WebMainFrm* main = nullptr;
+};
+
+TEST_F(MainWindow, AddressesBecomeTabsCaptionedWithTheirTitles) {
+    ASSERT_EQ(Tabs().Count(), 1);
+    EXPECT_EQ(Tabs().FindItem(CTabIndex("Game" + kGame1)), 0) << "the key is Game + address";
+    EXPECT_TRUE(PumpUntil([&] { return Caption(0) == "OrvikVelmora 晨曦一区"; }, 10000))
+        << Caption(0);
+    main->SetURL(kGame1);
+    EXPECT_EQ(Tabs().Count(), 1) << "the same address only selects its tab";
+    main->SetURL(kGame2);
+    EXPECT_EQ(Tabs().Count(), 2);
+    EXPECT_EQ(Tabs().Selected(), 1) << "the new tab is selected";
+    main->SetURL(kGame1);
+    EXPECT_EQ(Tabs().Selected(), 0);
+    EXPECT_TRUE(PumpUntil([&] { return Caption(1) == "OrvikVelmora 星辰二区"; }, 10000));
+}
+
+TEST_F(MainWindow, StartsFillingTheWorkAreaWithItsParts) {
+    HWND h = main->hWnd();
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT r{};
+    ::GetWindowRect(h, &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, ::GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(r.bottom, work.bottom);
+    EXPECT_TRUE(main->web_minmax().Value());
+    EXPECT_EQ(main->WebBForm().frmHwnd(), nullptr) << "the title bar does not move it then";
+    EXPECT_EQ(WindowText(h), Widen("OrvikVelmora客户端"));
+    EXPECT_EQ(main->WebBForm().Caption(), "OrvikVelmora");
+    EXPECT_NE(::SendMessageW(h, WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_NE(::SendMessageW(h, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_EQ(std::string(main->Tray().TrayData().szTip), ToAnsi("OrvikVelmora客户端"));
+    EXPECT_EQ(main->Tray().TrayData().hWnd, h);
+    wchar_t text[64] = {};
+    ::GetMenuStringW(main->appmenu(), WebMainFrm::kVersion, text, 64, MF_BYCOMMAND);
+    EXPECT_EQ(std::wstring(text), Widen("版本号:1.1.0"));
+    EXPECT_EQ(::GetMenuItemCount(main->appmenu()), 7);
+    EXPECT_EQ(::GetWindowLongW(h, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+}
+
+TEST_F(MainWindow, LayoutAtTheDesignSize) {
+    Restore();
+    HWND h = main->hWnd();
+    RECT r{};
+    ::GetWindowRect(h, &r);
+    ASSERT_EQ(r.right - r.left, 1036);
+    ASSERT_EQ(r.bottom - r.top, 639);
+    // Centred in twips: (15360 - 15540) / 2 = -90 twips.
+    EXPECT_EQ(r.left, -6);
+    const int W = 1036;
+    EXPECT_EQ(PlaceIn(h, main->web_close().hWnd()).left, W - 49) << "W - 730 twips";
+    EXPECT_EQ(PlaceIn(h, main->web_minmax().hWnd()).left, W - 74);
+    EXPECT_EQ(PlaceIn(h, main->web_min().hWnd()).left, W - 98);
+    EXPECT_EQ(PlaceIn(h, main->web_tool().hWnd()).left, W - 122);
+    RECT strip = PlaceIn(h, main->WebuTab().hWnd());
+    EXPECT_EQ(strip.left, 153);
+    EXPECT_EQ(strip.top, 3);
+    EXPECT_EQ(strip.right - strip.left, 1036 - 460) << "SW - 6900 twips";
+    EXPECT_EQ(strip.bottom - strip.top, 32);
+    EXPECT_EQ(PlaceIn(h, main->GameSpaceBtn().hWnd()).left, W - 220);
+    EXPECT_EQ(PlaceIn(h, main->OtherUserBtn().hWnd()).left, W - 323);
+    RECT content = PlaceIn(h, main->pCnt());
+    EXPECT_EQ(content.left, 4);
+    EXPECT_EQ(content.top, 32) << "the content starts at the strip's height";
+    EXPECT_EQ(content.right, W - 4);
+    EXPECT_EQ(content.bottom, 639 - 4);
+    // The selected tab's form fills the content area.
+    HWND form = Tabs().Item(CTabIndex(0))->Form()->hWnd();
+    RECT f{};
+    ::GetClientRect(form, &f);
+    EXPECT_EQ(f.right, content.right - content.left);
+    EXPECT_EQ(f.bottom, content.bottom - content.top);
+    // The outline covers the whole client area, with rounded corners.
+    HRGN rgn = ::CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(::GetWindowRgn(h, rgn), COMPLEXREGION);
+    RECT box{};
+    ::GetRgnBox(rgn, &box);
+    EXPECT_EQ(box.right, 1036);
+    EXPECT_EQ(box.bottom, 639);
+    EXPECT_FALSE(::PtInRegion(rgn, 0, 0));
+    EXPECT_TRUE(::PtInRegion(rgn, 1035, 300));
+    ::DeleteObject(rgn);
+    EXPECT_EQ(main->WebBForm().frmHwnd(), h) << "restored, the title bar drags the window";
+}
+
+TEST_F(MainWindow, NarrowWindowKeepsTheStripWidthButMovesTheButtons) {
+    Restore();
+    HWND h = main->hWnd();
+    int before = PlaceIn(h, main->WebuTab().hWnd()).right - PlaceIn(h, main->WebuTab().hWnd()).left;
+    ::SetWindowPos(h, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);
+    Pump(100);
+    RECT strip = PlaceIn(h, main->WebuTab().hWnd());
+    EXPECT_EQ(strip.right - strip.left, before) << "a negative width is a step skipped";
+    EXPECT_EQ(PlaceIn(h, main->web_close().hWnd()).left, 400 - 49);
+    EXPECT_EQ(PlaceIn(h, main->pCnt()).right, 400 - 4) << "later steps still run";
+    // Resizing while minimised changes nothing.
+    ::ShowWindow(h, SW_MINIMIZE);
+    RECT close = PlaceIn(h, main->web_close().hWnd());
+    ::SendMessageW(h, WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(10, 10));
+    EXPECT_EQ(PlaceIn(h, main->web_close().hWnd()).left, close.left);
+    ::ShowWindow(h, SW_RESTORE);
+}
+
+TEST_F(MainWindow, DdeCommandRestoresAMinimisedWindowAndOpensTheTab) {
+    HWND h = main->hWnd();
+    ::ShowWindow(h, SW_MINIMIZE);
+    ASSERT_TRUE(::IsIconic(h));
+    // A client conversation on another thread, as another program would hold it.
+    std::wstring command = Widen(kGame2);
+    bool accepted = false;
+    Later client(0, [&] {
+        DWORD inst = 0;
+        ::DdeInitializeW(&inst, nullptr, APPCMD_CLIENTONLY, 0);
+        HSZ service = ::DdeCreateStringHandleW(inst, L"velm", CP_WINUNICODE);
+        HSZ topic = ::DdeCreateStringHandleW(inst, L"MarluneDDE", CP_WINUNICODE);
+        HCONV conv = ::DdeConnect(inst, service, topic, nullptr);
+        if (conv) {
+            DWORD result = 0;
+            accepted =
+                ::DdeClientTransaction(reinterpret_cast<BYTE*>(command.data()),
+                                       static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)),
+                                       conv, nullptr, 0, XTYP_EXECUTE, 10000, &result) != nullptr;
+            ::DdeDisconnect(conv);
+        }
+        ::DdeFreeStringHandle(inst, service);
+        ::DdeFreeStringHandle(inst, topic);
+        ::DdeUninitialize(inst);
+    });
+    EXPECT_TRUE(PumpUntil([&] { return Tabs().Count() == 2; }, 10000));
+    Pump(200);
+    EXPECT_TRUE(accepted);
+    EXPECT_FALSE(::IsIconic(h)) << "restored before the tab was opened";
+    EXPECT_EQ(Tabs().FindItem(CTabIndex("Game" + kGame2)), 1);
+    EXPECT_EQ(Tabs().Selected(), 1);
+}
+
+TEST_F(MainWindow, MenuCommands) {
+    HWND h = main->hWnd();
+    main->RunMenuCommand(WebMainFrm::kVersion);
+    EXPECT_TRUE(::IsWindowVisible(h)) << "the version item does nothing";
+    main->RunMenuCommand(WebMainFrm::kHideRestore);
+    EXPECT_FALSE(::IsWindowVisible(h));
+    main->RunMenuCommand(WebMainFrm::kHideRestore);
+    EXPECT_TRUE(::IsWindowVisible(h));
+
+    std::wstring text;
+    std::vector<int> buttons;
+    {
+        Later answer(0, [&] {
+            HWND box = WaitForDialog(Widen("缓存清理"), ::GetCurrentProcessId(), 10000);
+            if (box) {
+                text = MessageBoxText(box);
+                buttons = MessageBoxButtons(box);
+                PressButton(box, IDOK);
+            }
+        });
+        main->RunMenuCommand(WebMainFrm::kClearCache);
+    }
+    EXPECT_EQ(text, Widen("缓存已清理完毕！"));
+    EXPECT_EQ(buttons, std::vector<int>{IDOK});
+
+    ASSERT_TRUE(DemoSetVersion("1.1.0"));
+    text.clear();
+    {
+        Later answer(0, [&] {
+            HWND box = WaitForDialog(Widen("提示"), ::GetCurrentProcessId(), 10000);
+            if (box) {
+                text = MessageBoxText(box);
+                PressButton(box, IDOK);
+            }
+        });
+        main->RunMenuCommand(WebMainFrm::kUpdate);
+    }
+    EXPECT_EQ(text, Widen("当前版本已是最新，无需更新！"));
+    EXPECT_TRUE(::IsWindow(h));
+    EXPECT_FALSE(main->m_bExit);
+}
+
+TEST_F(MainWindow, TooltipShowsTheHoveredTabsCaption) {
+    main->SetURL(kGame2);
+    ASSERT_TRUE(PumpUntil([&] { return Caption(1) == "OrvikVelmora 星辰二区"; }, 10000));
+    HWND strip = main->WebuTab().hWnd();
+    // Over the second pill tab (10 px margin, tabs of at most 200 px with 5 px gaps).
+    ::SendMessageW(strip, WM_MOUSEMOVE, 0, MAKELPARAM(10 + 205 + 50, 12));
+    EXPECT_EQ(main->ToolTipText(), Widen("OrvikVelmora 星辰二区"));
+    ::SendMessageW(strip, WM_MOUSEMOVE, 0, MAKELPARAM(3, 12));
+    EXPECT_EQ(main->ToolTipText(), L"") << "the margin shows none";
+}
+
+TEST_F(MainWindow, EmptyStripSpaceDragsOnlyTheRestoredWindow) {
+    HWND h = main->hWnd();
+    HWND strip = main->WebuTab().hWnd();
+    // The pointer is driven from another thread: a drag runs the system's move loop on this one.
+    auto drag = [&](int dx, int dy) {
+        RECT sr{};
+        ::GetWindowRect(strip, &sr);
+        int x = sr.right - 30;
+        int y = sr.top + 12;
+        Later pointer(0, [&] {
+            MouseTo(x, y, 80);
+            MouseButton(1, true, 150);
+            MouseTo(x + dx / 2, y + dy / 2, 100);
+            MouseTo(x + dx, y + dy, 100);
+            MouseButton(1, false, 200);
+        });
+        PumpUntil([] { return false; }, 1200);
+    };
+    RECT before{}, after{};
+    ::GetWindowRect(h, &before);
+    drag(40, 60);
+    ::GetWindowRect(h, &after);
+    EXPECT_EQ(after.left, before.left) << "filling the work area, the window stays";
+    EXPECT_EQ(after.top, before.top);
+
+    Restore();
+    ::GetWindowRect(h, &before);
+    drag(40, 60);
+    ::GetWindowRect(h, &after);
+    EXPECT_EQ(after.left - before.left, 40);
+    EXPECT_EQ(after.top - before.top, 60);
+}
+
+TEST_F(MainWindow, CloseAsksUnlessTheExitFlagIsSet) {
+    HWND h = main->hWnd();
+    // "否": the window and its tab stay.
+    {
+        Later answer(0, [&] {
+            HWND dialog = WaitForClass(L"velm.MsgFrm", ::GetCurrentProcessId(), 10000);
+            if (dialog) {
+                ::Sleep(200);
+                POINT no{136 + 32, 88 + 12};
+                ::ClientToScreen(dialog, &no);
+                MouseTo(no.x, no.y, 60);
+                MouseButton(1, true, 60);
+                MouseButton(1, false, 60);
+            }
+        });
+        main->CloseRequest();
+    }
+    EXPECT_TRUE(::IsWindow(h));
+    EXPECT_FALSE(main->m_bExit);
+    EXPECT_EQ(Tabs().Count(), 1);
+    // Closing the last tab through its glyph is a close request; the tab stays when refused.
+    bool cancelled = false;
+    {
+        Later answer(0, [&] {
+            HWND dialog = WaitForClass(L"velm.MsgFrm", ::GetCurrentProcessId(), 10000);
+            if (dialog) {
+                ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+            }
+        });
+        cancelled = !Tabs().Remove(CTabIndex(0), true);
+    }
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(Tabs().Count(), 1);
+    EXPECT_TRUE(::IsWindow(h));
+    // With the flag set the window closes without asking, and unloads its tabs and frame.
+    HWND form = Tabs().Item(CTabIndex(0))->Form()->hWnd();
+    main->m_bExit = true;
+    main->CloseRequest();
+    EXPECT_FALSE(::IsWindow(h));
+    EXPECT_FALSE(::IsWindow(form));
+    EXPECT_EQ(main->objStyle(), nullptr);
+    EXPECT_EQ(::FindWindowW(L"velm.MsgFrm", nullptr), nullptr);
+}
+
+} // namespace
+} // namespace velm
