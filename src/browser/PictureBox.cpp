@@ -1,8 +1,10 @@
 #include "browser/PictureBox.h"
 
-#include "base/Handles.h"
-
 namespace velm {
+
+void ArrowCursor() {
+    ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+}
 
 PictureBox::PictureBox(COLORREF background, int left, int top, int width, int height)
     : background_(background), left_(left), top_(top), width_(width), height_(height) {}
@@ -13,6 +15,13 @@ bool PictureBox::Create() {
     }
     ::ShowWindow(hWnd(), SW_SHOWNA);
     return true;
+}
+
+void PictureBox::SetPicture(UniqueBitmap bitmap) {
+    picture_ = std::move(bitmap);
+    if (hWnd()) {
+        ::InvalidateRect(hWnd(), nullptr, FALSE);
+    }
 }
 
 FormDesign PictureBox::Design() const {
@@ -35,6 +44,13 @@ LRESULT PictureBox::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         PaintScope paint(hwnd);
         UniqueBrush brush(::CreateSolidBrush(background_));
         ::FillRect(paint.dc(), &paint.rect(), brush.get());
+        if (picture_) {
+            UniqueMemoryDc dc(::CreateCompatibleDC(paint.dc()));
+            BITMAP info{};
+            ::GetObjectW(picture_.get(), sizeof(info), &info);
+            SelectScope select(dc.get(), picture_.get());
+            ::BitBlt(paint.dc(), 0, 0, info.bmWidth, info.bmHeight, dc.get(), 0, 0, SRCCOPY);
+        }
         return 0;
     }
     case WM_SIZE:
@@ -42,6 +58,12 @@ LRESULT PictureBox::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             auto handler = Resized;
             handler(LOWORD(lParam), HIWORD(lParam));
         }
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_MOUSEMOVE:
+        ArrowCursor();
         return 0;
     default:
         return WindowObject::WndProc(hwnd, msg, wParam, lParam);

@@ -3,9 +3,9 @@
 #include "base/Log.h"
 #include "base/PropertyBag.h"
 #include "base/Text.h"
+#include "browser/PictureBox.h"
 #include "frame/cSetStyle.h"
 #include "mainwindow/CacheMain.h"
-#include "mainwindow/ContainerBox.h"
 #include "mainwindow/ModMsg.h"
 #include "mainwindow/RectRgn.h"
 #include "mainwindow/WebUrl.h"
@@ -140,11 +140,12 @@ void WebMainFrm::CreateControls() {
     gameSpace_.ReadProperties(StoredDesign(kGameSpaceDesign));
     gameSpace_.Move(12240, 0, 1215, 330);
 
-    logo_ = std::make_unique<ContainerBox>(h, RGB(38, 98, 180), Px(100), Px(30), Px(440), Px(440));
+    logo_ = std::make_unique<PictureBox>(RGB(38, 98, 180), Px(100), Px(30), Px(440), Px(440));
+    logo_->SetParent(h);
     logo_->Create();
-    container_ =
-        std::make_unique<ContainerBox>(h, RGB(255, 255, 255), Px(60), Px(480),
-                                       Px(kDesignWidth - 120), Px(kDesignHeight - 480 - 60));
+    container_ = std::make_unique<PictureBox>(RGB(255, 255, 255), Px(60), Px(480),
+                                              Px(kDesignWidth - 120), Px(kDesignHeight - 480 - 60));
+    container_->SetParent(h);
     container_->Create();
     tab_ = std::make_unique<uTab>();
     tab_->Create(h, Px(2160), Px(30), Px(10215), StoredDesign(kTabDesign));

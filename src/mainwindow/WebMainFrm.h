@@ -18,7 +18,7 @@
 namespace velm {
 
 class cSetStyle;
-class ContainerBox;
+class PictureBox;
 
 class WebMainFrm final : public WindowObject {
 public:
@@ -107,8 +107,8 @@ private:
     iButton tool_;
     iButton otherUser_;
     iButton gameSpace_;
-    std::unique_ptr<ContainerBox> logo_;
-    std::unique_ptr<ContainerBox> container_;
+    std::unique_ptr<PictureBox> logo_;
+    std::unique_ptr<PictureBox> container_;
     std::unique_ptr<uTab> tab_;
     UniqueMenu menu_;
     UniqueWindow tooltip_;
