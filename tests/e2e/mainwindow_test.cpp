@@ -241,6 +241,46 @@ TEST_F(MainWindow, MenuCommands) {
     EXPECT_EQ(text, Widen("当前版本已是最新，无需更新！"));
     EXPECT_TRUE(::IsWindow(h));
     EXPECT_FALSE(main->m_bExit);
+
+    // A new version that the player declines changes nothing.
+    ASSERT_TRUE(DemoSetVersion("1.2.0"));
+    std::vector<int> asked;
+    {
+        Later answer(0, [&] {
+            HWND box = WaitForDialog(Widen("提示"), ::GetCurrentProcessId(), 10000);
+            if (box) {
+                text = MessageBoxText(box);
+                asked = MessageBoxButtons(box);
+                PressButton(box, IDNO);
+            }
+        });
+        main->RunMenuCommand(WebMainFrm::kUpdate);
+    }
+    EXPECT_EQ(text, Widen("发现有新版本，是否现在更新！"));
+    EXPECT_EQ(asked, (std::vector<int>{IDYES, IDNO}));
+    EXPECT_TRUE(::IsWindow(h));
+    EXPECT_FALSE(main->m_bExit);
+
+    // No manifest now and none from before: the player is told, nothing ends.
+    TempDir empty;
+    char saved[MAX_PATH] = {};
+    ::GetEnvironmentVariableA("TMP", saved, MAX_PATH);
+    ::SetEnvironmentVariableA("TMP", empty.path().c_str());
+    ASSERT_TRUE(DemoSet("/gamehome/velm/update.txt", 404, "missing"));
+    text.clear();
+    {
+        Later answer(0, [&] {
+            HWND box = WaitForDialog(Widen("提示"), ::GetCurrentProcessId(), 10000);
+            if (box) {
+                text = MessageBoxText(box);
+                PressButton(box, IDOK);
+            }
+        });
+        main->RunMenuCommand(WebMainFrm::kUpdate);
+    }
+    ::SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
+    EXPECT_EQ(text, Widen("暂时无法获取更新信息，请稍后再试！"));
+    EXPECT_TRUE(::IsWindow(h));
 }
 
 TEST_F(MainWindow, TooltipShowsTheHoveredTabsCaption) {
