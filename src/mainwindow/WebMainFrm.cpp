@@ -22,6 +22,7 @@
 #include <shellapi.h>
 
 #include <cmath>
+#include <stdexcept>
 #include <vector>
 
 namespace velm {
