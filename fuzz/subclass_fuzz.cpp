@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -22,8 +23,10 @@ namespace {
 
 using namespace velm;
 
-void Check(bool ok) {
+// Names the failed check's line: the model has many.
+void Check(bool ok, int line = __builtin_LINE()) {
     if (!ok) {
+        std::fprintf(stderr, "model mismatch at line %d\n", line);
         std::abort();
     }
 }
@@ -283,6 +286,7 @@ private:
             Check(ok == (alive && !listed));
             Check(logs_ - logsBefore == (ok ? 0 : 1));
             if (ok) {
+                ++created_;
                 model = RecordModel{};
                 model.active = true;
                 model.user = user;
@@ -505,9 +509,9 @@ private:
         for (auto& engine : engines_) {
             engine.reset();
         }
-        // Each remaining layer lets go at the next message that reaches it; the timers free it.
-        for (int round = 0; round < 2 * kEngines * 8 && CSubclassEngine::LiveRecords() > 0;
-             ++round) {
+        // Records stacked on one window step out front first, one per message that reaches
+        // them; the timers then free them.
+        for (int round = 0; round <= created_ + 1 && CSubclassEngine::LiveRecords() > 0; ++round) {
             for (int w = 0; w < kWindows; ++w) {
                 sys_.Send(Handle(w), 0x0113);
             }
@@ -525,6 +529,7 @@ private:
     std::set<SubclassHandle> destroying_;
     LogSink previousSink_;
     int logs_ = 0;
+    int created_ = 0;
     int depth_ = 0;
     int nestedOps_ = 0;
     bool anyHandled_ = false;
