@@ -61,8 +61,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (game) {
         Check(*game == fields[1]);
     }
+    // The first command literal found, tested exit, minimise, load in that order.
+    auto has = [&](std::string_view literal) { return text.find(literal) != text.npos; };
+    const velm::AppCommand want = has(velm::kExitGameCommand)   ? velm::AppCommand::ExitGame
+                                  : has(velm::kMinimizeCommand) ? velm::AppCommand::Minimize
+                                  : has(velm::kLoadGameCommand) ? velm::AppCommand::LoadGame
+                                                                : velm::AppCommand::None;
     auto command = velm::MatchAppCommand(text);
-    Check((command == velm::AppCommand::ExitGame) ==
-          (text.find("app://exitgame") != std::string_view::npos));
+    Check(command == want);
+    Check(velm::CancelsNavigation(command) ==
+          (want == velm::AppCommand::ExitGame || want == velm::AppCommand::Minimize));
     return 0;
 }

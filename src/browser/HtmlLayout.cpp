@@ -17,9 +17,14 @@ struct Box {
     int top = 0, right = 0, bottom = 0, left = 0;
 };
 
+// Lengths are held to what a page can sensibly use, so adding a page's margins, paddings and
+// sizes can never overflow, whatever a server sends.
+constexpr long kMaxPixels = 10000;
+
 // A CSS length in pixels ("12px", "12", "0"); other units read as 0.
 int Pixels(std::string_view v) {
-    return std::atoi(std::string(v).c_str());
+    const long n = std::strtol(std::string(v).c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp(n, -kMaxPixels, kMaxPixels));
 }
 
 Box ParseBox(const std::string& value) {

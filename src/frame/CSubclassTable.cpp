@@ -9,21 +9,24 @@ bool CSubclassTable::Add(std::int32_t uMsg) noexcept {
     }
     // A table that matched everything becomes a one-entry table: the scan sees no slots.
     const std::int32_t used = count_ > 0 ? count_ : 0;
-    std::int32_t i = 1;
-    for (; i <= used; ++i) {
-        if (slots_[i - 1] == 0) {
-            slots_[i - 1] = uMsg;
-            return true;
-        }
-        if (slots_[i - 1] == uMsg) {
+    // A message already listed anywhere stays listed once: if a freed slot before it took a
+    // second copy, one delete would leave the other and the message would still match.
+    for (std::int32_t i = 0; i < used; ++i) {
+        if (slots_[i] == uMsg) {
             return true;
         }
     }
-    if (i > MSG_ENTRIES) {
+    for (std::int32_t i = 0; i < used; ++i) {
+        if (slots_[i] == 0) {
+            slots_[i] = uMsg;
+            return true;
+        }
+    }
+    if (used >= MSG_ENTRIES) {
         return false;
     }
-    slots_[i - 1] = uMsg;
-    count_ = i;
+    slots_[used] = uMsg;
+    count_ = used + 1;
     return true;
 }
 

@@ -128,6 +128,19 @@ TEST(HtmlLayout, HeadingsParagraphsAndBreaks) {
     EXPECT_GT(a->y, t->y + 36);
 }
 
+TEST(HtmlLayout, HugeLengthsAreHeldToAPageSize) {
+    // Lengths past any page's size once overflowed the box arithmetic.
+    auto l = Lay("<body style='margin:0'><div style='margin:0 0 0 99999999999px;"
+                 "width:99999999999px;padding:2147483647px'>far</div>after</body>");
+    const DisplayItem* far = FindText(l, "far");
+    const DisplayItem* after = FindText(l, "after");
+    ASSERT_NE(far, nullptr);
+    ASSERT_NE(after, nullptr);
+    EXPECT_EQ(far->x, 10000 + 10000);
+    EXPECT_EQ(far->y, 10000);
+    EXPECT_GT(after->y, far->y);
+}
+
 TEST(HtmlLayout, HostileDocumentsStayBounded) {
     std::string deep;
     for (int i = 0; i < 5000; ++i) {

@@ -241,6 +241,20 @@ TEST(SubclassTable, NoDuplicatesAllMessagesAndBackToOneEntry) {
     EXPECT_FALSE(t.Matches(9));
 }
 
+TEST(SubclassTable, AMessageAddedAgainBehindAFreedSlotIsStillDeletedByOneDelete) {
+    CSubclassTable t;
+    t.Add(5);
+    t.Add(9);
+    t.Delete(5);
+    EXPECT_TRUE(t.Add(9));
+    EXPECT_EQ(t.Slot(1), 0) << "the freed slot is not taken by a message already listed";
+    t.Delete(9);
+    EXPECT_FALSE(t.Matches(9)) << "a deleted message gives no more events";
+    EXPECT_TRUE(t.Add(7));
+    EXPECT_EQ(t.Slot(1), 7);
+    EXPECT_EQ(t.Count(), 2);
+}
+
 TEST_F(SubclassEngine, UnlistedMessageReachesThePreviousProcedureWithoutEvents) {
     auto h = sys.NewWindow();
     ASSERT_TRUE(Subclass(h));
