@@ -255,11 +255,18 @@ int main(int argc, char** argv) {
             return 1;
         }
         HWND main = WaitTop(client.pi.dwProcessId, L"velm.WebMainFrm", 60000);
-        bool three = main && WaitBrowsers(main, 1, 20000) && DdeExecute(game2) &&
-                     WaitBrowsers(main, 2, 20000) && DdeExecute(game1) &&
-                     WaitBrowsers(main, 3, 20000);
-        if (!three) {
-            std::printf("memory: the client did not reach three tabs\n");
+        const char* failed = nullptr;
+        if (!main) {
+            failed = "no main window";
+        } else if (!WaitBrowsers(main, 1, 20000)) {
+            failed = "no first page";
+        } else if (!DdeExecute(game2) || !WaitBrowsers(main, 2, 20000)) {
+            failed = "no second page";
+        } else if (!DdeExecute(game1 + "?tab=3") || !WaitBrowsers(main, 3, 20000)) {
+            failed = "no third page";
+        }
+        if (failed) {
+            std::printf("memory: the client did not reach three tabs (%s)\n", failed);
             HttpGet("/__control/reset");
             return 1;
         }

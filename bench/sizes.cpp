@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     if (argc > 1) {
         dir = std::string(argv[1]) + "\\";
     }
-    const std::string files[] = {dir + "velm.exe", First(dir, "src\\updater\\Update.exe"),
+    const std::string files[] = {dir + "velm.exe", dir + "src\\updater\\Update.exe",
                                  First(dir, "velm-setup-*.exe")};
     const char* names[] = {"velm.exe", "Update.exe", "installer"};
     for (int i = 0; i < 3; ++i) {
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
             path = dir + "Update.exe";
         }
         const long long bytes = FileBytes(path);
-        std::printf("size %-10s %8.1f KiB, static empty program %6.1f KiB, ratio %.1fx\n", names[i],
+        std::printf("size %-10s %8.1f KiB, anchor: this static program %6.1f KiB, ratio %.1fx\n", names[i],
                     static_cast<double>(bytes) / 1024.0, static_cast<double>(anchor) / 1024.0,
                     anchor > 0 ? static_cast<double>(bytes) / static_cast<double>(anchor) : 0.0);
     }
