@@ -48,8 +48,9 @@ int main(int argc, char** argv) {
             path = dir + "Update.exe";
         }
         const long long bytes = FileBytes(path);
-        std::printf("size %-10s %8.1f KiB, anchor: this static program %6.1f KiB, ratio %.1fx\n", names[i],
-                    static_cast<double>(bytes) / 1024.0, static_cast<double>(anchor) / 1024.0,
+        std::printf("size %-10s %8.1f KiB, anchor: this static program %6.1f KiB, ratio %.1fx\n",
+                    names[i], static_cast<double>(bytes) / 1024.0,
+                    static_cast<double>(anchor) / 1024.0,
                     anchor > 0 ? static_cast<double>(bytes) / static_cast<double>(anchor) : 0.0);
     }
     return 0;
