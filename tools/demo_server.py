@@ -25,7 +25,16 @@ With --control, tests may replace any path's answer:
   GET /__control/release?mode=good                 the release mode (needs --release-dir)
   GET /__control/requests                          paths asked for since the last reset
   GET /__control/delay?path=/x&ms=1500             answer `path` that much later
+  GET /__control/fault?path=/x&kind=stall          answer `path` badly (faults below)
   GET /__control/reset                             back to the built-in pages
+
+Faults (the body is the path's usual answer, or its /__control/set override):
+  nolength   no Content-Length; the connection closes after the body
+  chunked    Transfer-Encoding: chunked, in 7-byte chunks
+  cut        Content-Length announced, half the body sent, then the connection closes
+  stall      headers and the first 4 bytes, then nothing until the connection is dropped
+  close      the connection closes before any answer
+  huge       a 50 MB body of "version=9.9.9" and letters, without a CR anywhere
 
 Python standard library only.
 """
@@ -111,6 +120,7 @@ class State:
         self.lock = threading.Lock()
         self.overrides = {}
         self.delays = {}
+        self.faults = {}
         self.release_dir = release_dir
         self.release_mode = release_mode
         self.requests = []
@@ -192,6 +202,51 @@ def make_handler(state, control):
                 return
             self.wfile.write(body)
 
+        def fault(self, kind, status, ctype, body):
+            self.close_connection = True
+            if kind == "close":
+                try:
+                    self.connection.shutdown(socket.SHUT_RDWR)
+                except OSError:
+                    pass
+                return
+            self.send_response(status)
+            self.send_header("Content-Type", ctype)
+            if kind == "chunked":
+                self.send_header("Transfer-Encoding", "chunked")
+            elif kind == "huge":
+                block = b"version=9.9.9 " + b"x" * (65536 - 14)
+                count = 50 * 1024 * 1024 // len(block)
+                self.send_header("Content-Length", str(count * len(block)))
+            elif kind in ("cut", "stall"):
+                self.send_header("Content-Length", str(max(len(body), 8)))
+            self.send_header("Connection", "close")
+            self.end_headers()
+            try:
+                if kind == "chunked":
+                    for i in range(0, len(body), 7):
+                        piece = body[i:i + 7]
+                        self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+                    self.wfile.write(b"0\r\n\r\n")
+                elif kind == "huge":
+                    for _ in range(count):
+                        self.wfile.write(block)
+                elif kind == "cut":
+                    self.wfile.write(body[:len(body) // 2])
+                elif kind == "stall":
+                    self.wfile.write(body[:4])
+                    self.wfile.flush()
+                    # Held until the client gives up (or five minutes pass).
+                    self.connection.settimeout(300)
+                    while self.connection.recv(1):
+                        pass
+                else:  # nolength
+                    self.wfile.write(body)
+                self.wfile.flush()
+                self.connection.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
+
         def do_HEAD(self):
             self.do_GET()
 
@@ -204,8 +259,12 @@ def make_handler(state, control):
                 override = state.overrides.get(url.path)
                 mode = state.release_mode
                 delay = state.delays.get(url.path, 0)
+                fault = state.faults.get(url.path)
             if delay:
                 time.sleep(delay / 1000.0)
+            if fault:
+                answer = override or state.release(url.path) or state.builtin(url.path)
+                return self.fault(fault, *answer)
             if override:
                 return self.answer(*override)
             try:
@@ -243,8 +302,13 @@ def make_handler(state, control):
                 path = query.get("path", ["/"])[0]
                 with state.lock:
                     state.delays[path] = int(query.get("ms", ["0"])[0])
+            elif url.path == "/__control/fault":
+                path = query.get("path", ["/"])[0]
+                with state.lock:
+                    state.faults[path] = query.get("kind", ["stall"])[0]
             elif url.path == "/__control/reset":
                 with state.lock:
+                    state.faults.clear()
                     state.overrides.clear()
                     state.delays.clear()
                     state.version = state.initial_version

@@ -15,7 +15,7 @@ velm_log() { printf '== %s\n' "$*" >&2; }
 
 VELM_PACKAGES=(g++-mingw-w64-i686 wine wine32 xvfb xauth cmake ninja-build googletest g++
     imagemagick x11-apps fonts-wqy-microhei fonts-wine locales icoutils python3 clang-format
-    clang libclang-rt-14-dev nsis python3-cryptography)
+    clang libclang-rt-14-dev nsis python3-cryptography curl)
 
 velm_install_packages() {
     local missing=()

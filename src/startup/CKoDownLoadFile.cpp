@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -24,6 +25,67 @@ DWORD QueryNumber(HINTERNET request, DWORD what, bool& present) {
     DWORD index = 0;
     present = ::HttpQueryInfoA(request, what | HTTP_QUERY_FLAG_NUMBER, &value, &size, &index) != 0;
     return present ? value : 0;
+}
+
+void SetTimeouts(HINTERNET handle) {
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                         INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
+                         INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
+        DWORD ms = CKoDownLoadFile::kTimeoutMs;
+        ::InternetSetOptionA(handle, option, &ms, sizeof(ms));
+    }
+}
+
+// An http or https address as a sent GET request that always goes to the server (as
+// InternetOpenUrlA with INTERNET_FLAG_RELOAD makes it); nothing on failure. `http` tells whether
+// the address was one of those; `connection` keeps the connection the request needs.
+UniqueInternet OpenHttp(HINTERNET root, const std::string& url, UniqueInternet& connection,
+                        bool& http) {
+    http = false;
+    char host[INTERNET_MAX_HOST_NAME_LENGTH] = {};
+    char user[INTERNET_MAX_USER_NAME_LENGTH] = {};
+    char password[INTERNET_MAX_PASSWORD_LENGTH] = {};
+    std::vector<char> path(url.size() + 2);
+    std::vector<char> extra(url.size() + 2);
+    URL_COMPONENTSA parts{};
+    parts.dwStructSize = sizeof(parts);
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof(host);
+    parts.lpszUserName = user;
+    parts.dwUserNameLength = sizeof(user);
+    parts.lpszPassword = password;
+    parts.dwPasswordLength = sizeof(password);
+    parts.lpszUrlPath = path.data();
+    parts.dwUrlPathLength = static_cast<DWORD>(path.size());
+    parts.lpszExtraInfo = extra.data();
+    parts.dwExtraInfoLength = static_cast<DWORD>(extra.size());
+    if (!::InternetCrackUrlA(url.c_str(), 0, 0, &parts) ||
+        (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)) {
+        return UniqueInternet();
+    }
+    http = true;
+    connection.reset(::InternetConnectA(root, host, parts.nPort, user[0] ? user : nullptr,
+                                        password[0] ? password : nullptr, INTERNET_SERVICE_HTTP, 0,
+                                        0));
+    if (!connection) {
+        return UniqueInternet();
+    }
+    std::string object(path[0] ? path.data() : "/");
+    object.append(extra.data(), std::strlen(extra.data()));
+    DWORD flags = INTERNET_FLAG_RELOAD;
+    if (parts.nScheme == INTERNET_SCHEME_HTTPS) {
+        flags |= INTERNET_FLAG_SECURE;
+    }
+    UniqueInternet request(::HttpOpenRequestA(connection.get(), "GET", object.c_str(), nullptr,
+                                              nullptr, nullptr, flags, 0));
+    if (!request) {
+        return UniqueInternet();
+    }
+    SetTimeouts(request.get());
+    if (!::HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
+        return UniqueInternet();
+    }
+    return request;
 }
 
 } // namespace
@@ -57,8 +119,18 @@ bool CKoDownLoadFile::Transfer(const std::string& strURLFile, const std::string&
     if (!root) {
         return false;
     }
-    UniqueInternet request(
-        ::InternetOpenUrlA(root.get(), strURLFile.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+    // Without bounds a server that accepts the connection and then falls silent holds the call,
+    // and with it the start-up of the client, for good. Set on the root handle they reach every
+    // handle made from it on Windows; Wine keeps only the connect time-out there, so an HTTP
+    // address is opened in its steps with the times set on the request before it is sent.
+    SetTimeouts(root.get());
+    UniqueInternet connection;
+    bool http = false;
+    UniqueInternet request = OpenHttp(root.get(), strURLFile, connection, http);
+    if (!http) {
+        request.reset(::InternetOpenUrlA(root.get(), strURLFile.c_str(), nullptr, 0,
+                                         INTERNET_FLAG_RELOAD, 0));
+    }
     if (!request) {
         return false;
     }
@@ -76,6 +148,12 @@ bool CKoDownLoadFile::Transfer(const std::string& strURLFile, const std::string&
         QueryFileInfo(length);
     }
 
+    // A read-only file is not replaced: creating it anew would fail, and the move below must not
+    // get round that.
+    const DWORD existing = ::GetFileAttributesA(strSaveFile.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
+        return false;
+    }
     const std::string part = PartPath(strSaveFile);
     const DWORD attributes = bHidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL;
     ::SetFileAttributesA(part.c_str(), FILE_ATTRIBUTE_NORMAL); // a left-over from a crash

@@ -11,6 +11,9 @@ namespace velm {
 class CKoDownLoadFile {
 public:
     static constexpr std::uint32_t kPieceSize = 8192;
+    // Longest wait for a connection, or for the next data of an answer, before the transfer
+    // counts as failed.
+    static constexpr unsigned long kTimeoutMs = 10000;
 
     // Events, raised only when DownLoadFile's bRaiseEvent is true, in this declared order.
     std::function<void(std::int32_t dwFileTotalLen)> QueryFileInfo;

@@ -205,7 +205,13 @@ TEST_F(WholeUpdate, ProgressShowsAndCancelStopsTheDownload) {
     ASSERT_TRUE(DemoRelease("slow"));
     ASSERT_TRUE(Start());
     AcceptOffer();
-    HWND progress = WaitForClass(L"velm.UpdateFrm", 0, 15000);
+    // The window exists a moment before its controls do: wait for the finished form.
+    HWND progress = WaitForWindow(
+        [](HWND h) {
+            return WindowClass(h) == L"velm.UpdateFrm" && ::IsWindowVisible(h) &&
+                   ::GetDlgItem(h, UpdateFrm::kCancelId) != nullptr;
+        },
+        15000);
     ASSERT_NE(progress, nullptr);
     pids.insert(PidOf(progress));
     HWND bar = ::GetDlgItem(progress, UpdateFrm::kProgressId);

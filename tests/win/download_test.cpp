@@ -184,6 +184,29 @@ TEST_F(Download, RefusedConnectionAndBadUrl) {
     EXPECT_EQ(rec.events, (std::vector<std::string>{"complete", "complete"}));
 }
 
+TEST_F(Download, PathAndQueryReachTheServerAsWritten) {
+    server.Route("/dir/f.txt?v=1&name=a%20b", {200, "query"});
+    server.Route("/", {200, "root"});
+    ASSERT_TRUE(
+        downloader.DownLoadFile(server.Url("/dir/f.txt?v=1&name=a%20b"), target, false, false));
+    EXPECT_EQ(ReadFileBytes(target), "query");
+    std::string root = server.Url("/");
+    root.pop_back();
+    ASSERT_TRUE(downloader.DownLoadFile(root, target, false, false)) << "no path asks for /";
+    EXPECT_EQ(ReadFileBytes(target), "root");
+    EXPECT_EQ(server.Requests(), (std::vector<std::string>{"/dir/f.txt?v=1&name=a%20b", "/"}));
+}
+
+TEST_F(Download, ReadOnlyTargetIsNotReplaced) {
+    server.Route("/f", {200, "new"});
+    WriteFileBytes(target, "kept");
+    ASSERT_TRUE(::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(downloader.DownLoadFile(server.Url("/f"), target, false, false));
+    EXPECT_EQ(ReadFileBytes(target), "kept");
+    EXPECT_FALSE(FileExists(target + ".part"));
+    ::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(Download, UncreatableTargetFails) {
     server.Route("/f", {200, "abc"});
     EXPECT_FALSE(downloader.DownLoadFile(server.Url("/f"), dir.path() + "no\\such\\dir\\f.txt",

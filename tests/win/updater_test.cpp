@@ -255,10 +255,16 @@ TEST_F(UpdaterRun, ReplacesTheExecutableAndStartsIt) {
     server.Route("/release/velm.exe", slow);
     std::atomic<bool> sawWindow{false};
     std::thread watcher([&] {
-        HWND w = WaitForClass(L"velm.UpdateFrm", ::GetCurrentProcessId(), 10000);
-        if (w) {
-            sawWindow = ::IsWindowVisible(w) != 0;
-        }
+        // The window is found as soon as it exists; it shows a moment later.
+        const DWORD pid = ::GetCurrentProcessId();
+        HWND w = WaitForWindow(
+            [pid](HWND h) {
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(h, &owner);
+                return owner == pid && WindowClass(h) == L"velm.UpdateFrm" && ::IsWindowVisible(h);
+            },
+            10000);
+        sawWindow = w != nullptr;
     });
     EXPECT_EQ(Run(), UpdateOutcome::Updated);
     watcher.join();
