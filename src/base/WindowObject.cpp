@@ -183,6 +183,10 @@ LRESULT CALLBACK WindowObject::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam,
     return result;
 }
 
+void ArrowCursor() {
+    ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+}
+
 int RunMessageLoop() {
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {

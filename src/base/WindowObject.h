@@ -72,6 +72,8 @@ private:
     bool unloading_ = false;
 };
 
+// The system's arrow, replacing whatever cursor was current.
+void ArrowCursor();
 // Runs the thread's message loop until WM_QUIT; returns its exit code.
 int RunMessageLoop();
 // Lets pending messages of this thread run (the downloader calls this between pieces). A WM_QUIT

@@ -2,10 +2,6 @@
 
 namespace velm {
 
-void ArrowCursor() {
-    ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
-}
-
 PictureBox::PictureBox(COLORREF background, int left, int top, int width, int height)
     : background_(background), left_(left), top_(top), width_(width), height_(height) {}
 

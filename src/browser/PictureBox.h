@@ -36,7 +36,4 @@ private:
     UniqueBitmap picture_;
 };
 
-// The system's arrow, replacing whatever cursor was current.
-void ArrowCursor();
-
 } // namespace velm

@@ -1,6 +1,7 @@
 #include "controls/BForm.h"
 
 #include "base/Text.h"
+#include "base/WindowObject.h"
 #include "base/Units.h"
 #include "controls/DcStateScope.h"
 #include "controls/SkinLayout.h"
@@ -14,24 +15,6 @@ namespace velm {
 namespace {
 
 constexpr const wchar_t* kClassName = L"velm.BForm";
-
-void ArrowCursor() {
-    ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
-}
-
-std::int16_t ShiftState() {
-    std::int16_t shift = 0;
-    if (::GetKeyState(VK_SHIFT) < 0) {
-        shift |= 1;
-    }
-    if (::GetKeyState(VK_CONTROL) < 0) {
-        shift |= 2;
-    }
-    if (::GetKeyState(VK_MENU) < 0) {
-        shift |= 4;
-    }
-    return shift;
-}
 
 // Copies the skin pieces onto a surface.
 void DrawPieces(HDC dst, const Picture& skin, const std::vector<SkinPiece>& pieces) {

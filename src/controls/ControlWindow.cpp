@@ -5,6 +5,20 @@
 
 namespace velm {
 
+std::int16_t ShiftState() {
+    std::int16_t shift = 0;
+    if (::GetKeyState(VK_SHIFT) < 0) {
+        shift |= 1;
+    }
+    if (::GetKeyState(VK_CONTROL) < 0) {
+        shift |= 2;
+    }
+    if (::GetKeyState(VK_MENU) < 0) {
+        shift |= 4;
+    }
+    return shift;
+}
+
 ControlWindow::~ControlWindow() {
     if (hwnd_) {
         // The window must not call back into a destroyed object.

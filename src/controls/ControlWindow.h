@@ -4,7 +4,12 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 namespace velm {
+
+// The Shift (1), Ctrl (2) and Alt (4) keys held now, as the controls' mouse and key events report.
+std::int16_t ShiftState();
 
 class ControlWindow {
 public:

@@ -18,20 +18,6 @@ namespace {
 constexpr UINT_PTR kHoverTimer = 1;
 constexpr const wchar_t* kClassName = L"velm.iButton";
 
-std::int16_t ShiftState() {
-    std::int16_t shift = 0;
-    if (::GetKeyState(VK_SHIFT) < 0) {
-        shift |= 1;
-    }
-    if (::GetKeyState(VK_CONTROL) < 0) {
-        shift |= 2;
-    }
-    if (::GetKeyState(VK_MENU) < 0) {
-        shift |= 4;
-    }
-    return shift;
-}
-
 std::int16_t ButtonsHeld(WPARAM wParam) {
     std::int16_t b = 0;
     if (wParam & MK_LBUTTON) {
