@@ -19,7 +19,7 @@ target_compile_options(host_tests PRIVATE ${VELM_WARNINGS} ${VELM_SANITIZE})
 target_link_libraries(host_tests PRIVATE velm_logic gtest gtest_main)
 add_test(NAME host_tests COMMAND host_tests)
 set_tests_properties(host_tests PROPERTIES
-    ENVIRONMENT "GTEST_OUTPUT=xml:${CMAKE_BINARY_DIR}/../test-results/gtest-host_tests.xml")
+    ENVIRONMENT "GTEST_OUTPUT=xml:${CMAKE_BINARY_DIR}/test-results/gtest-host_tests.xml")
 
 # Every C++ file follows the repository's .clang-format.
 find_program(CLANG_FORMAT clang-format)

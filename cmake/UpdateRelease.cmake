@@ -45,6 +45,12 @@ add_dependencies(velm_next velm_next_resources)
 set(VELM_DEMO_SIGNING_KEY ${CMAKE_SOURCE_DIR}/tools/keys/DEVELOPMENT-ONLY-update-key.pem
     CACHE FILEPATH "Private key the demo release is signed with")
 set(VELM_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
+# Each processor's releases live apart on the server, beside that client's own manifest.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(VELM_RELEASE_PATH /gamehome/velm/x64/release/velm.exe)
+else()
+    set(VELM_RELEASE_PATH /gamehome/velm/release/velm.exe)
+endif()
 add_custom_command(
     OUTPUT ${VELM_RELEASE_DIR}/update.txt ${VELM_RELEASE_DIR}/velm.exe
     COMMAND ${CMAKE_COMMAND} -E make_directory ${VELM_RELEASE_DIR}
@@ -52,22 +58,30 @@ add_custom_command(
     COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/velm_sign.py sign
             --key ${VELM_DEMO_SIGNING_KEY} --exe ${VELM_RELEASE_DIR}/velm.exe
             --version ${VELM_NEXT_VERSION}
-            --url ${VELM_STATIC_SERVER}/gamehome/velm/release/velm.exe
+            --url ${VELM_STATIC_SERVER}${VELM_RELEASE_PATH}
             --out ${VELM_RELEASE_DIR}/update.txt
     DEPENDS velm_next ${VELM_DEMO_SIGNING_KEY} ${CMAKE_SOURCE_DIR}/tools/velm_sign.py
     COMMENT "Signed demo release ${VELM_NEXT_VERSION}"
     VERBATIM)
 add_custom_target(velm_demo_release ALL DEPENDS ${VELM_RELEASE_DIR}/update.txt)
 
-# The installer.
+# The installer of the player's client, one per processor: velm-setup-<version>.exe installs the
+# 32-bit client, velm-setup-<version>-x64.exe the 64-bit one (and runs only on 64-bit Windows).
 find_program(VELM_MAKENSIS makensis REQUIRED)
-set(VELM_INSTALLER ${CMAKE_BINARY_DIR}/velm-setup-${PROJECT_VERSION}.exe)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(VELM_INSTALLER ${CMAKE_BINARY_DIR}/velm-setup-${PROJECT_VERSION}-x64.exe)
+    set(VELM_INSTALLER_TARGET amd64-unicode)
+else()
+    set(VELM_INSTALLER ${CMAKE_BINARY_DIR}/velm-setup-${PROJECT_VERSION}.exe)
+    set(VELM_INSTALLER_TARGET x86-unicode)
+endif()
 add_custom_command(
     OUTPUT ${VELM_INSTALLER}
     COMMAND ${VELM_MAKENSIS} -V2 -INPUTCHARSET UTF8 -DVERSION=${PROJECT_VERSION}
-            -DVELM_EXE=$<TARGET_FILE:velm> -DRESOURCES=${VELM_RES_DIR}
-            -DOUTFILE=${VELM_INSTALLER} ${CMAKE_SOURCE_DIR}/installer/velm.nsi
-    DEPENDS velm ${CMAKE_SOURCE_DIR}/installer/velm.nsi ${VELM_RES_DIR}/velm.ico
-    COMMENT "Installer ${PROJECT_VERSION}"
+            -DVELM_EXE=$<TARGET_FILE:velm_player> -DRESOURCES=${VELM_RES_DIR}
+            -DTARGET=${VELM_INSTALLER_TARGET} -DOUTFILE=${VELM_INSTALLER}
+            ${CMAKE_SOURCE_DIR}/installer/velm.nsi
+    DEPENDS velm_player ${CMAKE_SOURCE_DIR}/installer/velm.nsi ${VELM_RES_DIR}/velm.ico
+    COMMENT "Installer ${PROJECT_VERSION} (${VELM_INSTALLER_TARGET})"
     VERBATIM)
 add_custom_target(velm_installer ALL DEPENDS ${VELM_INSTALLER})

@@ -44,6 +44,23 @@ target_link_libraries(velm PRIVATE velm_core)
 target_link_options(velm PRIVATE -static -s)
 velm_add_resources(velm)
 
+# What players get: the same client with the system browser engine, whatever engine this tree's
+# VELM_BROWSER_ENGINE gives the tests. Its own CreateBrowser.cpp, compiled against a
+# BrowserEngine.h that says "system", defines every symbol of the library's copy, so the linker
+# never takes that copy.
+set(VELM_PLAYER_GENERATED ${VELM_GENERATED}/player)
+set(VELM_BROWSER_ENGINE_UPPER SYSTEM)
+configure_file(${CMAKE_SOURCE_DIR}/src/browser/BrowserEngine.h.in
+    ${VELM_PLAYER_GENERATED}/BrowserEngine.h @ONLY)
+add_executable(velm_player WIN32 src/startup/main.cpp src/browser/CreateBrowser.cpp)
+target_include_directories(velm_player BEFORE PRIVATE ${VELM_PLAYER_GENERATED})
+target_compile_options(velm_player PRIVATE ${VELM_WARNINGS})
+target_link_libraries(velm_player PRIVATE velm_core)
+target_link_options(velm_player PRIVATE -static -s)
+set_target_properties(velm_player PROPERTIES OUTPUT_NAME velm
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/player)
+velm_add_resources(velm_player)
+
 # Tests under Wine: every tests/win/*_test.cpp and tests/e2e/*_test.cpp is one executable and one
 # test entry. Shared fixtures live in tests/support.
 file(GLOB VELM_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
@@ -66,7 +83,7 @@ function(velm_wine_test source)
     velm_add_resources(${target})
     add_test(NAME ${target} COMMAND ${target})
     set_tests_properties(${target} PROPERTIES TIMEOUT 300
-        ENVIRONMENT "GTEST_OUTPUT=xml:Z:${CMAKE_BINARY_DIR}/../test-results/gtest-${target}.xml")
+        ENVIRONMENT "GTEST_OUTPUT=xml:Z:${CMAKE_BINARY_DIR}/test-results/gtest-${target}.xml")
     if(kind STREQUAL "e2e")
         add_dependencies(${target} velm)
         set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED demo_server RUN_SERIAL ON)
@@ -81,11 +98,17 @@ foreach(t ${VELM_WIN_TESTS} ${VELM_E2E_TESTS})
     velm_wine_test(${t})
 endforeach()
 
-# The demo server for the whole-program tests: started before them, stopped after.
+# The demo server for the whole-program tests: started before them, stopped after. It serves this
+# tree's signed release where this tree's client looks for it.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(VELM_RELEASE_DIR_OPTION --release-dir-x64)
+else()
+    set(VELM_RELEASE_DIR_OPTION --release-dir)
+endif()
 set(VELM_DEMO_PIDFILE ${CMAKE_BINARY_DIR}/demo_server.pid)
 add_test(NAME demo_server_start COMMAND Python3::Interpreter
     ${CMAKE_SOURCE_DIR}/tools/demo_server.py --port ${VELM_DEMO_PORT} --control --daemon
-    --pidfile ${VELM_DEMO_PIDFILE} --release-dir ${CMAKE_BINARY_DIR}/release)
+    --pidfile ${VELM_DEMO_PIDFILE} ${VELM_RELEASE_DIR_OPTION} ${CMAKE_BINARY_DIR}/release)
 add_test(NAME demo_server_stop COMMAND Python3::Interpreter
     ${CMAKE_SOURCE_DIR}/tools/demo_server.py --stop --pidfile ${VELM_DEMO_PIDFILE})
 set_tests_properties(demo_server_start PROPERTIES FIXTURES_SETUP demo_server)

@@ -1,12 +1,13 @@
 ; The per-user installer of velm.exe: no elevation, installs into the user's local application
 ; data, a Start menu shortcut and an entry in the list of installed programs.
-; The build passes VERSION (from CMakeLists.txt), VELM_EXE, RESOURCES and OUTFILE.
-Unicode true
-!include "MUI2.nsh"
-
-!ifndef VERSION | VELM_EXE | RESOURCES | OUTFILE
-  !error "VERSION, VELM_EXE, RESOURCES and OUTFILE come from the build"
+; The build passes VERSION (from CMakeLists.txt), VELM_EXE, RESOURCES, TARGET (x86-unicode or
+; amd64-unicode: the processor of the client it packs) and OUTFILE.
+!ifndef VERSION | VELM_EXE | RESOURCES | TARGET | OUTFILE
+  !error "VERSION, VELM_EXE, RESOURCES, TARGET and OUTFILE come from the build"
 !endif
+Target "${TARGET}"
+!include "MUI2.nsh"
+!include "x64.nsh"
 
 !define PRODUCT "OrvikVelmora客户端"
 !define FOLDER "OrvikVelmora"
@@ -39,6 +40,15 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "OrvikVelmora"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "SimpChinese"
+
+!if "${TARGET}" == "amd64-unicode"
+Function .onInit
+  ${IfNot} ${RunningX64}
+    MessageBox MB_ICONSTOP "此安装程序用于 64 位 Windows，请使用 32 位版本的安装程序。" /SD IDOK
+    Abort
+  ${EndIf}
+FunctionEnd
+!endif
 
 Section "Install"
   SetShellVarContext current

@@ -10,6 +10,8 @@
 With --release-dir DIR (a signed release as the build makes it: DIR/update.txt, DIR/velm.exe) and a
 release mode other than "off", the manifest is DIR/update.txt and the new client is served at
   /gamehome/velm/release/velm.exe
+The 64-bit client's manifest and release live under /gamehome/velm/x64/ (same names), served from
+--release-dir-x64 DIR.
 Release modes, for showing and testing the updater:
   good           the release as signed
   bad-exe        the executable with one byte changed (its digest no longer matches)
@@ -95,6 +97,15 @@ def game_page(n, name):
 
 RELEASE_MODES = ("off", "good", "bad-exe", "bad-manifest", "cut", "slow")
 RELEASE_EXE = "/gamehome/velm/release/velm.exe"
+MANIFEST = "/gamehome/velm/update.txt"
+X64 = "/gamehome/velm/x64/"
+
+
+def target_path(path):
+    """The release directory key and the path as the 32-bit client's: x64 paths map onto those."""
+    if path.startswith(X64):
+        return "x64", "/gamehome/velm/" + path[len(X64):]
+    return "x86", path
 
 
 def tampered_exe(exe):
@@ -114,39 +125,40 @@ def tampered_manifest(manifest, exe):
 
 
 class State:
-    def __init__(self, version, base, release_dir=None, release_mode="off"):
+    def __init__(self, version, base, release_dirs=None, release_mode="off"):
         self.version = version
         self.base = base
         self.lock = threading.Lock()
         self.overrides = {}
         self.delays = {}
         self.faults = {}
-        self.release_dir = release_dir
+        self.release_dirs = {k: v for k, v in (release_dirs or {}).items() if v}
         self.release_mode = release_mode
         self.requests = []
 
-    def release_file(self, name):
-        with open(os.path.join(self.release_dir, name), "rb") as f:
+    def release_file(self, target, name):
+        with open(os.path.join(self.release_dirs[target], name), "rb") as f:
             return f.read()
 
     def release(self, path):
         """The answer of a release path, or None. Files are read per request: a rebuild shows."""
-        if self.release_mode == "off" or not self.release_dir:
+        target, path = target_path(path)
+        if self.release_mode == "off" or target not in self.release_dirs:
             return None
-        if path == "/gamehome/velm/update.txt":
-            manifest = self.release_file("update.txt")
+        if path == MANIFEST:
+            manifest = self.release_file(target, "update.txt")
             if self.release_mode == "bad-manifest":
-                manifest = tampered_manifest(manifest, self.release_file("velm.exe"))
+                manifest = tampered_manifest(manifest, self.release_file(target, "velm.exe"))
             return 200, "text/plain", manifest
         if path == RELEASE_EXE:
-            exe = self.release_file("velm.exe")
+            exe = self.release_file(target, "velm.exe")
             if self.release_mode in ("bad-exe", "bad-manifest"):
                 exe = tampered_exe(exe)
             return 200, "application/octet-stream", exe
         return None
 
     def builtin(self, path):
-        if path == "/gamehome/velm/update.txt":
+        if target_path(path)[1] == MANIFEST:
             text = f"[velm]\r\nversion={self.version}\r\n"
             return 200, "text/plain", text.encode("ascii")
         if path in ("/velm/login/", "/velm/login"):
@@ -272,8 +284,9 @@ def make_handler(state, control):
             except OSError as e:
                 release = (500, "text/plain", f"release not readable: {e}\n".encode())
             if release:
-                return self.answer(*release, cut=(mode == "cut" and url.path == RELEASE_EXE),
-                                   slow=(mode == "slow" and url.path == RELEASE_EXE))
+                exe = target_path(url.path)[1] == RELEASE_EXE
+                return self.answer(*release, cut=(mode == "cut" and exe),
+                                   slow=(mode == "slow" and exe))
             return self.answer(*state.builtin(url.path))
 
         def control(self, url):
@@ -290,7 +303,7 @@ def make_handler(state, control):
                     state.version = query.get("value", ["1.1.0"])[0]
             elif url.path == "/__control/release":
                 mode = query.get("mode", ["good"])[0]
-                if mode not in RELEASE_MODES or (mode != "off" and not state.release_dir):
+                if mode not in RELEASE_MODES or (mode != "off" and not state.release_dirs):
                     return self.answer(400, "text/plain", b"no such release mode\n")
                 with state.lock:
                     state.release_mode = mode
@@ -361,6 +374,7 @@ def main():
     ap.add_argument("--version", default="1.1.0", help="version written in the manifest")
     ap.add_argument("--control", action="store_true", help="enable /__control/ for tests")
     ap.add_argument("--release-dir", help="folder with a signed release (update.txt, velm.exe)")
+    ap.add_argument("--release-dir-x64", help="the same for the 64-bit client")
     ap.add_argument("--release-mode", default="off", choices=RELEASE_MODES,
                     help="what the release paths serve at start")
     ap.add_argument("--daemon", action="store_true", help="detach once listening")
@@ -372,9 +386,10 @@ def main():
         return stop(args.pidfile)
 
     base = f"http://{HOST}:{args.port}"
-    if args.release_mode != "off" and not args.release_dir:
+    if args.release_mode != "off" and not (args.release_dir or args.release_dir_x64):
         ap.error("--release-mode needs --release-dir")
-    state = State(args.version, base, args.release_dir, args.release_mode)
+    state = State(args.version, base, {"x86": args.release_dir, "x64": args.release_dir_x64},
+                  args.release_mode)
     state.initial_version = args.version
     state.initial_release_mode = args.release_mode
     try:

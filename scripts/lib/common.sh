@@ -1,10 +1,13 @@
-# Shared set-up for scripts/test and scripts/demo: packages, locale, builds, Wine prefix, X display.
-# Sourced, not run. Every step is idempotent so a second run is quick.
+# Shared set-up for scripts/test, scripts/demo and scripts/bench: packages, locale, builds, Wine
+# prefixes, X display. Sourced, not run. Every step is idempotent so a second run is quick.
+#
+# Two Windows targets are built from the same sources: build/win (the 32-bit product, i386) and
+# build/win64 (x86-64). Some hosts cannot run 32-bit programs at all (every i386 program, Wine's
+# 32-bit loader included, fails with "Exec format error"); there only the 64-bit target runs, under
+# /usr/lib/wine/wine64 in a 64-bit prefix. VELM_WINE_ARCH=win64 takes that path on any host.
 
 VELM_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 VELM_BUILD="$VELM_ROOT/build"
-export WINEPREFIX="$VELM_BUILD/wine"
-export WINEARCH=win32
 export WINEDEBUG=-all
 
 # The demo server's port. A second checkout on the same machine picks another one before its first
@@ -13,9 +16,9 @@ export VELM_DEMO_PORT="${VELM_DEMO_PORT:-8731}"
 
 velm_log() { printf '== %s\n' "$*" >&2; }
 
-VELM_PACKAGES=(g++-mingw-w64-i686 wine wine32 xvfb xauth cmake ninja-build googletest g++
-    imagemagick x11-apps fonts-wqy-microhei fonts-wine locales icoutils python3 clang-format
-    clang libclang-rt-14-dev nsis python3-cryptography curl)
+VELM_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32 wine64 xvfb xauth cmake
+    ninja-build googletest g++ imagemagick x11-apps fonts-wqy-microhei fonts-wine locales icoutils
+    python3 clang-format clang libclang-rt-14-dev nsis python3-cryptography curl xdotool)
 
 velm_install_packages() {
     local missing=()
@@ -52,7 +55,49 @@ velm_locale_env() {
     export LC_ALL=zh_CN.UTF-8
 }
 
-# velm_build NAME [cmake args...]; VELM_TARGET, when set, builds only that target.
+# Whether this host runs 32-bit programs, found out by running Wine's 32-bit loader. Sets
+# VELM_I386 to 1 or 0 and says what it found.
+velm_detect_i386() {
+    if [ "${VELM_WINE_ARCH:-}" = win64 ]; then
+        VELM_I386=0
+        velm_log "VELM_WINE_ARCH=win64: only the 64-bit target runs under Wine"
+    elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        VELM_I386=1
+        velm_log "this host runs 32-bit programs: both targets run under Wine"
+    else
+        VELM_I386=0
+        velm_log "this host cannot run 32-bit programs (/usr/lib/wine/wine does not start):" \
+            "only the 64-bit target runs under Wine"
+    fi
+}
+
+# The target whose programs run here for the demo and the benchmarks: win32 where it can, else
+# win64.
+velm_client_arch() {
+    if [ "$VELM_I386" = 1 ]; then echo win32; else echo win64; fi
+}
+
+# The build tree of a Wine architecture.
+velm_tree() {
+    if [ "$1" = win64 ]; then echo win64; else echo win; fi
+}
+
+# Points the Wine commands at one architecture's prefix and loader: WINEPREFIX, WINEARCH,
+# WINELOADER and VELM_WINE (the loader to call; Debian's `wine` wrapper always tries the 32-bit
+# loader first, which cannot start on a 64-bit-only host).
+velm_wine_use() {
+    export WINEARCH=$1
+    if [ "$1" = win64 ]; then
+        export WINEPREFIX="$VELM_BUILD/wine64"
+        VELM_WINE=/usr/lib/wine/wine64
+    else
+        export WINEPREFIX="$VELM_BUILD/wine"
+        VELM_WINE=/usr/lib/wine/wine
+    fi
+    export WINELOADER=$VELM_WINE
+}
+
+# velm_build NAME [cmake args...]; VELM_TARGET, when set, builds only those targets.
 velm_build() {
     local name=$1
     shift
@@ -60,20 +105,24 @@ velm_build() {
     if [ ! -f "$dir/build.ninja" ]; then
         cmake -S "$VELM_ROOT" -B "$dir" -G Ninja "$@" >/dev/null
     fi
-    cmake --build "$dir" ${VELM_TARGET:+--target "$VELM_TARGET"} -- -j"$(nproc)"
+    # shellcheck disable=SC2086 # VELM_TARGET is a list of target names
+    cmake --build "$dir" ${VELM_TARGET:+--target $VELM_TARGET} -- -j"$(nproc)"
 }
 
+# Both Windows trees build the players' client (system browser engine, build/<tree>/player/) and
+# its installer beside the tests' client. The 32-bit tree's tests are built only where they run.
 velm_build_all() {
     velm_build host -DCMAKE_BUILD_TYPE=Debug
     velm_build fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
         -DCMAKE_CXX_COMPILER=clang++ -DVELM_FUZZ=ON
-    velm_build win -DCMAKE_BUILD_TYPE=Release \
+    local product=
+    [ "$VELM_I386" = 1 ] || product="velm velm_player velm_installer velm_demo_release"
+    VELM_TARGET=$product velm_build win -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$VELM_ROOT/cmake/mingw-i686.cmake" \
         -DVELM_DEMO_PORT="$VELM_DEMO_PORT"
-    # The release configuration (the system browser engine) is built, not run, so it never rots.
-    VELM_TARGET=velm velm_build release -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$VELM_ROOT/cmake/mingw-i686.cmake" \
-        -DVELM_DEMO_PORT="$VELM_DEMO_PORT" -DVELM_BROWSER_ENGINE=system
+    velm_build win64 -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$VELM_ROOT/cmake/mingw-x86_64.cmake" \
+        -DVELM_DEMO_PORT="$VELM_DEMO_PORT"
 }
 
 # Starts a private Xvfb and exports DISPLAY. VELM_XVFB_PID holds its pid.
@@ -101,33 +150,39 @@ velm_stop_xvfb() {
     fi
 }
 
-# The wineserver is started persistent and with stdio detached, so later wine calls are fast and
-# do not hold a caller's output pipe open.
+# The wineserver of the current prefix is started persistent and with stdio detached, so later
+# wine calls are fast and do not hold a caller's output pipe open.
 velm_start_wine() {
     wineserver -p </dev/null >/dev/null 2>&1
-    wine wineboot </dev/null >/dev/null 2>&1 || true
+    "$VELM_WINE" wineboot </dev/null >/dev/null 2>&1 || true
 }
 
+# Stops the wineservers of both prefixes (whichever are running).
 velm_stop_wine() {
-    wineserver -k </dev/null >/dev/null 2>&1 || true
-    wineserver -w </dev/null >/dev/null 2>&1 || true
+    local prefix
+    for prefix in "$VELM_BUILD/wine" "$VELM_BUILD/wine64"; do
+        [ -d "$prefix" ] || continue
+        WINEPREFIX=$prefix wineserver -k </dev/null >/dev/null 2>&1 || true
+        WINEPREFIX=$prefix wineserver -w </dev/null >/dev/null 2>&1 || true
+    done
 }
 
+# Creates the current architecture's prefix (velm_wine_use) once: fonts, locale settings, desktop.
 velm_prefix() {
     if [ -f "$WINEPREFIX/.velm-ready" ]; then
         return 0
     fi
-    velm_log "creating the Wine prefix in $WINEPREFIX"
+    velm_log "creating the $WINEARCH Wine prefix in $WINEPREFIX"
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
-    WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot -i </dev/null >/dev/null 2>&1
+    WINEDLLOVERRIDES="mscoree,mshtml=" "$VELM_WINE" wineboot -i </dev/null >/dev/null 2>&1
     wineserver -w
-    wine regsvr32 mshtml.dll </dev/null >/dev/null 2>&1 || true
+    "$VELM_WINE" regsvr32 mshtml.dll </dev/null >/dev/null 2>&1 || true
     local fonts="$WINEPREFIX/drive_c/windows/Fonts"
     mkdir -p "$fonts"
     find /usr/share/wine/fonts -maxdepth 1 -type f ! -iname 'tahoma*' -exec cp {} "$fonts/" \;
-    wine regedit /S "$(winepath -w "$VELM_ROOT/scripts/lib/prefix.reg" 2>/dev/null)" \
-        </dev/null >/dev/null 2>&1
+    "$VELM_WINE" regedit /S "$("$VELM_WINE" winepath -w "$VELM_ROOT/scripts/lib/prefix.reg" \
+        2>/dev/null)" </dev/null >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.velm-ready"
 }

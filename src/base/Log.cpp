@@ -1,5 +1,6 @@
 #include "base/Log.h"
 
+#include <cstdio>
 #include <utility>
 
 namespace velm {
@@ -19,6 +20,12 @@ void LogError(const std::string& entry) {
             // A failing sink must not take its caller down with it.
         }
     }
+}
+
+void LogCallFailed(const std::string& call, unsigned long code) {
+    char text[48];
+    std::snprintf(text, sizeof(text), " failed: error %lu (0x%08lX)", code, code);
+    LogError(call + text);
 }
 
 LogSink SetLogSink(LogSink sink) {

@@ -428,19 +428,24 @@ std::unique_ptr<IBrowser> CSystemBrowser::Create(HWND parent, const RECT& place)
     self->place_ = place;
     self->site_ = ComPtr<Site>::Attach(new Site(self.get()));
     self->sink_ = ComPtr<Sink>::Attach(new Sink(self.get()));
-    if (FAILED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                  self->object_.put_void()))) {
+    HRESULT hr = ::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                                    self->object_.put_void());
+    if (FAILED(hr)) {
+        LogCallFailed("CSystemBrowser::Create: CoCreateInstance(CLSID_WebBrowser)", hr);
         return nullptr;
     }
     IOleClientSite* site = static_cast<IOleClientSite*>(self->site_.get());
     self->object_->SetClientSite(site);
     ::OleSetContainedObject(self->object_.get(), TRUE);
     RECT r = place;
-    if (FAILED(self->object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, parent, &r))) {
+    hr = self->object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, parent, &r);
+    if (FAILED(hr)) {
+        LogCallFailed("CSystemBrowser::Create: IOleObject::DoVerb(OLEIVERB_INPLACEACTIVATE)", hr);
         return nullptr;
     }
     self->browser_ = self->object_.As<IWebBrowser2>(__uuidof(IWebBrowser2));
     if (!self->browser_) {
+        LogError("CSystemBrowser::Create: the control offers no IWebBrowser2");
         return nullptr;
     }
     auto container = self->object_.As<IConnectionPointContainer>(IID_IConnectionPointContainer);

@@ -1,50 +1,24 @@
 #include "frame/CSubclass.h"
 
+#include "frame/ProcSlots.h"
+
 #include <commctrl.h>
 
-#include <array>
-#include <deque>
 #include <map>
 #include <utility>
 
 namespace velm {
 namespace {
 
-// Each record gets a window procedure of its own from a fixed set of compiled procedures, so a
-// window intercepted twice (by two interceptors) still has a chain of distinct procedures and
-// each procedure knows its record without looking anything up by window.
+// The interceptor's share of the compiled procedures: past this many live records it reports
+// the allocation failure its callers expect.
 constexpr int kSlots = 256;
 
-struct Slot {
-    CSubclassRecord* record = nullptr;
-    // Kept after the record is freed: a procedure that somebody still calls passes on to where
-    // the record did.
-    WNDPROC lastPrev = nullptr;
-    bool lastUnicode = false;
-};
-
-std::array<Slot, kSlots> g_slots;
-
-template <int I> LRESULT CALLBACK SlotProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    Slot& s = g_slots[I];
-    if (s.record) {
-        return static_cast<LRESULT>(CSubclassEngine::Dispatch(*s.record, msg,
-                                                              static_cast<SubclassWparam>(wParam),
-                                                              static_cast<SubclassLparam>(lParam)));
-    }
-    if (s.lastPrev) {
-        return s.lastUnicode ? ::CallWindowProcW(s.lastPrev, hwnd, msg, wParam, lParam)
-                             : ::CallWindowProcA(s.lastPrev, hwnd, msg, wParam, lParam);
-    }
-    return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+LRESULT DispatchSlot(void* record, HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return static_cast<LRESULT>(CSubclassEngine::Dispatch(*static_cast<CSubclassRecord*>(record),
+                                                          msg, static_cast<SubclassWparam>(wParam),
+                                                          static_cast<SubclassLparam>(lParam)));
 }
-
-template <int... I>
-constexpr std::array<WNDPROC, kSlots> MakeProcs(std::integer_sequence<int, I...>) {
-    return {&SlotProc<I>...};
-}
-constexpr std::array<WNDPROC, kSlots> g_procs =
-    MakeProcs(std::make_integer_sequence<int, kSlots>());
 
 HWND H(SubclassHandle h) {
     return reinterpret_cast<HWND>(h);
@@ -52,12 +26,6 @@ HWND H(SubclassHandle h) {
 
 class Win32Platform final : public CSubclassPlatform {
 public:
-    Win32Platform() {
-        for (int i = 0; i < kSlots; ++i) {
-            free_.push_back(i);
-        }
-    }
-
     bool IsWindow(SubclassHandle hWnd) override { return ::IsWindow(H(hWnd)) != FALSE; }
     bool IsOwnProcess(SubclassHandle hWnd) override {
         DWORD pid = 0;
@@ -68,49 +36,46 @@ public:
         return ::IsWindowUnicode(H(hWnd)) != FALSE;
     }
     bool AllocateThunk(CSubclassRecord& record) override {
-        if (free_.empty()) {
+        const int slot = live_ < kSlots ? ProcSlots::Take(&DispatchSlot, &record) : -1;
+        if (slot < 0) {
             error_ = ERROR_NOT_ENOUGH_MEMORY;
             return false;
         }
-        // Slots are reused oldest-freed first, so a stale procedure keeps its meaning longest.
-        record.slot = free_.front();
-        free_.pop_front();
-        g_slots[record.slot] = Slot{&record, nullptr, false};
-        record.thunk = reinterpret_cast<std::uintptr_t>(g_procs[record.slot]);
+        ++live_;
+        record.slot = slot;
+        record.thunk = reinterpret_cast<std::uintptr_t>(ProcSlots::Proc(slot));
         return true;
     }
     void FreeThunk(CSubclassRecord& record) override {
         if (record.slot < 0) {
             return;
         }
-        Slot& s = g_slots[record.slot];
-        s.record = nullptr;
-        s.lastPrev = reinterpret_cast<WNDPROC>(record.prevProc);
-        s.lastUnicode = record.unicode;
-        free_.push_back(record.slot);
+        ProcSlots::Give(record.slot, reinterpret_cast<WNDPROC>(record.prevProc), record.unicode);
+        --live_;
         record.slot = -1;
     }
     std::uintptr_t InstallProc(CSubclassRecord& record) override {
         ::SetLastError(0);
-        const LONG proc = static_cast<LONG>(record.thunk);
-        const LONG prev = record.unicode ? ::SetWindowLongW(H(record.hWnd), GWL_WNDPROC, proc)
-                                         : ::SetWindowLongA(H(record.hWnd), GWL_WNDPROC, proc);
+        const auto proc = static_cast<LONG_PTR>(record.thunk);
+        const LONG_PTR prev = record.unicode
+                                  ? ::SetWindowLongPtrW(H(record.hWnd), GWLP_WNDPROC, proc)
+                                  : ::SetWindowLongPtrA(H(record.hWnd), GWLP_WNDPROC, proc);
         error_ = ::GetLastError();
-        return static_cast<std::uintptr_t>(static_cast<ULONG>(prev));
+        return static_cast<std::uintptr_t>(prev);
     }
     std::uint32_t LastError() override { return error_; }
     bool RestoreProc(CSubclassRecord& record) override {
         HWND h = H(record.hWnd);
-        const LONG current =
-            record.unicode ? ::GetWindowLongW(h, GWL_WNDPROC) : ::GetWindowLongA(h, GWL_WNDPROC);
-        if (static_cast<std::uintptr_t>(static_cast<ULONG>(current)) != record.thunk) {
+        const LONG_PTR current = record.unicode ? ::GetWindowLongPtrW(h, GWLP_WNDPROC)
+                                                : ::GetWindowLongPtrA(h, GWLP_WNDPROC);
+        if (static_cast<std::uintptr_t>(current) != record.thunk) {
             return false;
         }
-        const LONG prev = static_cast<LONG>(record.prevProc);
+        const auto prev = static_cast<LONG_PTR>(record.prevProc);
         if (record.unicode) {
-            ::SetWindowLongW(h, GWL_WNDPROC, prev);
+            ::SetWindowLongPtrW(h, GWLP_WNDPROC, prev);
         } else {
-            ::SetWindowLongA(h, GWL_WNDPROC, prev);
+            ::SetWindowLongPtrA(h, GWLP_WNDPROC, prev);
         }
         return true;
     }
@@ -157,7 +122,7 @@ private:
         CSubclassEngine::OnReleaseTimer(*record);
     }
 
-    std::deque<int> free_;
+    int live_ = 0;
     std::map<UINT_PTR, CSubclassRecord*> timers_;
     DWORD error_ = 0;
 };
@@ -242,7 +207,7 @@ LONG CSubclass::zGet_lParamUser(HWND hWnd_Hook_ID) {
 
 void CSubclass::TrackMouseTracking(HWND hWnd) {
     TRACKMOUSEEVENT tme{};
-    tme.cbSize = 16;
+    tme.cbSize = sizeof(tme);
     tme.dwFlags = TME_LEAVE;
     tme.hwndTrack = hWnd;
     tme.dwHoverTime = 0;

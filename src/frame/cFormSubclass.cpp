@@ -1,11 +1,12 @@
 #include "frame/cFormSubclass.h"
 
 #include "base/Log.h"
+#include "frame/ProcSlots.h"
 #include "frame/SubclassRecord.h"
 
 #include <cstdint>
-#include <cstring>
 #include <memory>
+#include <string>
 
 namespace velm {
 
@@ -13,55 +14,42 @@ namespace {
 int g_pending = 0;
 }
 
-// The executable part of a record: the window's procedure slot points at `code`, which puts the
-// stub's own address in place of the window handle and jumps to Proc.
+// The routing part of a record: the window's procedure slot holds one of the compiled slot
+// procedures, bound to this stub.
 struct SubclassStub {
-    std::uint8_t code[16];
-    SubclassRecord* record;
-    bool installed; // still in the window's chain of procedures
+    SubclassRecord* record = nullptr;
+    int slot = -1;
+    bool installed = false; // still in the window's chain of procedures
 
     static SubclassStub* Make(SubclassRecord* record);
     static void Free(SubclassStub* stub);
-    static LRESULT CALLBACK Proc(HWND self, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT Proc(void* self, HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    WNDPROC Code() const { return ProcSlots::Proc(slot); }
 };
 
 SubclassStub* SubclassStub::Make(SubclassRecord* record) {
-    void* memory = ::VirtualAlloc(nullptr, sizeof(SubclassStub), MEM_COMMIT | MEM_RESERVE,
-                                  PAGE_EXECUTE_READWRITE);
-    if (!memory) {
+    auto stub = std::make_unique<SubclassStub>();
+    stub->record = record;
+    stub->slot = ProcSlots::Take(&SubclassStub::Proc, stub.get());
+    if (stub->slot < 0) {
+        LogError("cFormSubclass: no free window procedure slot for window " +
+                 std::to_string(record->Window()));
         return nullptr;
     }
-    auto* stub = static_cast<SubclassStub*>(memory);
-    std::uint8_t* c = stub->code;
-    std::memset(c, 0x90, sizeof(stub->code));
-    // mov dword ptr [esp+4], stub
-    c[0] = 0xC7;
-    c[1] = 0x44;
-    c[2] = 0x24;
-    c[3] = 0x04;
-    auto self = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(stub));
-    std::memcpy(c + 4, &self, 4);
-    // jmp Proc
-    c[8] = 0xE9;
-    auto target = reinterpret_cast<std::uintptr_t>(&SubclassStub::Proc);
-    auto rel = static_cast<std::int32_t>(target - (reinterpret_cast<std::uintptr_t>(c) + 13));
-    std::memcpy(c + 9, &rel, 4);
-    stub->record = record;
-    stub->installed = false;
-    ::FlushInstructionCache(::GetCurrentProcess(), stub, sizeof(SubclassStub));
-    return stub;
+    return stub.release();
 }
 
 void SubclassStub::Free(SubclassStub* stub) {
     if (stub->record->Released()) {
         --g_pending;
     }
+    ProcSlots::Give(stub->slot, reinterpret_cast<WNDPROC>(stub->record->PreviousProc()), true);
     delete stub->record;
-    ::VirtualFree(stub, 0, MEM_RELEASE);
+    delete stub;
 }
 
-LRESULT CALLBACK SubclassStub::Proc(HWND self, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* stub = reinterpret_cast<SubclassStub*>(self);
+LRESULT SubclassStub::Proc(void* self, HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* stub = static_cast<SubclassStub*>(self);
     SubclassRecord* record = stub->record;
     HWND hwnd = reinterpret_cast<HWND>(record->Window());
     auto previous = reinterpret_cast<WNDPROC>(record->PreviousProc());
@@ -97,7 +85,7 @@ LRESULT CALLBACK SubclassStub::Proc(HWND self, UINT msg, WPARAM wParam, LPARAM l
         if (stub->installed) {
             HWND window = reinterpret_cast<HWND>(record->Window());
             if (::GetWindowLongPtrW(window, GWLP_WNDPROC) ==
-                reinterpret_cast<LONG_PTR>(stub->code)) {
+                reinterpret_cast<LONG_PTR>(stub->Code())) {
                 ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
             }
             stub->installed = false;
@@ -180,7 +168,7 @@ void cFormSubclass::SubclassWindow(HWND hWnd) {
     SubclassRecord* r = record.release();
     r->SetStub(stub);
     LONG_PTR previous =
-        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(stub->code));
+        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(stub->Code()));
     if (previous == 0) {
         // Not ours to subclass (another process's window): nothing was replaced.
         SubclassStub::Free(stub);
@@ -205,7 +193,7 @@ void cFormSubclass::UnsubclassWindow(std::size_t index) {
     auto* stub = static_cast<SubclassStub*>(record->Stub());
     HWND hwnd = reinterpret_cast<HWND>(record->Window());
     if (stub->installed && ::IsWindow(hwnd) &&
-        ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(stub->code)) {
+        ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(stub->Code())) {
         ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, static_cast<LONG_PTR>(record->PreviousProc()));
         stub->installed = false;
     }

@@ -2,8 +2,8 @@
 // once before the window's previous procedure runs (the owner may answer it there and keep the
 // previous procedure from seeing it) and, for messages asked for, once after.
 //
-// Each window gets a small executable stub as its window procedure, so two subclassings of one
-// window are two records layered on each other. A record in use by a running call is freed only
+// Each window gets a compiled procedure of its own bound to its record, so two subclassings of
+// one window are two records layered on each other. A record in use by a running call is freed only
 // after that call has returned, so the owner may destroy this object from inside MsgCome.
 #pragma once
 

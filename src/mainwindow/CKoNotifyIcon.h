@@ -12,7 +12,9 @@ class CKoNotifyIcon {
 public:
     static constexpr UINT kIconId = 1000;
     static constexpr UINT kCallbackMessage = 0x1862; // WM_TRAYNOTIFY
-    static constexpr DWORD kRecordSize = 488;        // the balloon-capable ANSI record
+    // The balloon-capable ANSI record: 488 bytes in the 32-bit program, 504 in the 64-bit one
+    // (its handles are pointer-sized).
+    static constexpr DWORD kRecordSize = sizeof(void*) == 4 ? 488 : 504;
 
     CKoNotifyIcon();
     CKoNotifyIcon(const CKoNotifyIcon&) = delete;

@@ -26,13 +26,14 @@ void InstallMsgHook(HWND hWnd) {
     // A key already taken by another program leaves the window without it.
     ::RegisterHotKey(hWnd, HOTKEY_ID, 0, VK_F10);
     TaskbarCreatedMessage();
-    g_previousProc = ::SetWindowLongA(hWnd, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWndProc));
+    g_previousProc =
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWndProc));
 }
 
 void RemoveMsgHook(HWND hWnd) {
     ::UnregisterHotKey(hWnd, HOTKEY_ID);
     if (g_previousProc) {
-        ::SetWindowLongA(hWnd, GWL_WNDPROC, g_previousProc);
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, g_previousProc);
         g_previousProc = 0;
     }
 }

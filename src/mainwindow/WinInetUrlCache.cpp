@@ -107,7 +107,8 @@ private:
     DeleteGroupFn deleteGroup_ = nullptr;
 };
 
-static_assert(sizeof(INTERNET_CACHE_ENTRY_INFOA) == 80, "the record the cache fills is 80 bytes");
+static_assert(sizeof(INTERNET_CACHE_ENTRY_INFOA) == (sizeof(void*) == 4 ? 80 : 112),
+              "the record the cache fills: 80 bytes in the 32-bit program, 112 in the 64-bit one");
 
 } // namespace
 

@@ -126,7 +126,7 @@ void LoginFrm::OnLoad() {
     }
     ::SetWindowLongA(hwnd, GWL_EXSTYLE, ::GetWindowLongA(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
     ::SetLayeredWindowAttributes(hwnd, kKeyColour, 0, LWA_COLORKEY);
-    ::SetWindowLongA(hwnd, GWL_HWNDPARENT, reinterpret_cast<LONG>(background.hWnd()));
+    ::SetWindowLongPtrA(hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(background.hWnd()));
     background.Load();
 }
 

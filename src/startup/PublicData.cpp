@@ -57,12 +57,12 @@ void SetLoginMoveFollower(HWND (*follower)()) {
 
 void HookLoginMove(HWND hwnd) {
     g_previousLoginProc =
-        ::SetWindowLongA(hwnd, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&LoginBgWndProc));
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LoginBgWndProc));
 }
 
 void UnhookLoginMove(HWND hwnd) {
     if (g_previousLoginProc) {
-        ::SetWindowLongA(hwnd, GWL_WNDPROC, g_previousLoginProc);
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, g_previousLoginProc);
         g_previousLoginProc = 0;
     }
 }

@@ -15,7 +15,7 @@
 namespace velm {
 
 std::string ManifestUrl() {
-    return std::string(VELM_STATIC_SERVER) + "/gamehome/velm/update.txt";
+    return std::string(VELM_STATIC_SERVER) + kManifestPath;
 }
 std::string LocalManifestPath() {
     return GetTempDir() + "update.txt";

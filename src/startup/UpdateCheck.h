@@ -11,6 +11,11 @@ namespace velm {
 
 class CKoDownLoadFile;
 
+// Where the static file server keeps the manifest for this client's processor: the 32-bit and the
+// 64-bit client are separate releases, so neither is ever offered the other's.
+inline constexpr const char* kManifestPath =
+    sizeof(void*) == 4 ? "/gamehome/velm/update.txt" : "/gamehome/velm/x64/update.txt";
+
 std::string ManifestUrl();
 std::string LocalManifestPath();
 std::string CurrentVersion();

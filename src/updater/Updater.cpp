@@ -2,6 +2,7 @@
 
 #include "base/Handles.h"
 #include "base/Text.h"
+#include "updater/PeImage.h"
 #include "updater/Sha256.h"
 #include "updater/UpdaterTexts.h"
 
@@ -60,6 +61,8 @@ const char* OutcomeText(UpdateOutcome outcome) {
         return kDownloadFailed;
     case UpdateOutcome::DigestMismatch:
         return kDigestMismatch;
+    case UpdateOutcome::WrongMachine:
+        return kWrongMachine;
     case UpdateOutcome::NotReplaced:
         return kNotReplaced;
     case UpdateOutcome::StartFailed:
@@ -217,6 +220,12 @@ UpdateOutcome Updater::Download(ExecutableSwap& swap) {
     }
     if (size != manifest_.size || digest != manifest_.sha256) {
         return UpdateOutcome::DigestMismatch;
+    }
+    // A correctly signed release for the other processor would replace a working client with
+    // one that cannot start here (or runs as a different program than the player installed).
+    std::string head;
+    if (!ReadSmallFile(swap.Staged(), kPeHeadBytes, head) || PeMachine(head) != OwnMachine()) {
+        return UpdateOutcome::WrongMachine;
     }
     return cancelled_ ? UpdateOutcome::Cancelled : UpdateOutcome::Updated;
 }

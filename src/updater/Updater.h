@@ -38,6 +38,7 @@ enum class UpdateOutcome {
     Cancelled,
     DownloadFailed,
     DigestMismatch,
+    WrongMachine,
     NotReplaced,
     StartFailed,
     Lost,

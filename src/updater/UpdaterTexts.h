@@ -32,6 +32,8 @@ inline constexpr const char* kDownloadFailed =
     "下载新版本失败（网络连接中断或服务器出错），已放弃此次更新。";
 inline constexpr const char* kDigestMismatch =
     "下载的新版本与更新信息不符（文件大小或校验值不同），已拒绝此次更新。";
+inline constexpr const char* kWrongMachine =
+    "下载的新版本不是为本机客户端的处理器类型（32 位或 64 位）构建的，已拒绝此次更新。";
 inline constexpr const char* kNotReplaced = "无法替换客户端程序，已放弃此次更新。";
 inline constexpr const char* kStartFailed = "新版本无法启动，已恢复原来的客户端。";
 inline constexpr const char* kLost =

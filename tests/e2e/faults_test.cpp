@@ -4,6 +4,7 @@
 // without a line end. Each time the client goes on to the splash, shows only the question the
 // manifest it trusts calls for, and keeps the good manifest it had.
 #include "startup/Messages.h"
+#include "startup/UpdateCheck.h"
 
 #include "base/Text.h"
 #include "support/DemoServer.h"
@@ -18,12 +19,12 @@ namespace {
 
 using namespace velm::test;
 
-const std::string kManifestPath = "/gamehome/velm/update.txt";
 // The manifest of this very version: trusted, it asks nothing.
 const std::string kGoodManifest = "[velm]\r\nversion=1.1.0\r\n";
 
 bool DemoFault(const std::string& kind) {
-    return DemoGet("/__control/fault?path=" + kManifestPath + "&kind=" + kind) == "ok\n";
+    return DemoGet("/__control/fault?path=" + std::string(kManifestPath) + "&kind=" + kind) ==
+           "ok\n";
 }
 
 class Faults : public ::testing::Test {
@@ -147,7 +148,8 @@ TEST_F(Faults, StalledServerDelaysStartUpOnlyBoundedly) {
 // A server that takes the connection and never answers at all.
 TEST_F(Faults, ServerThatNeverAnswersDelaysStartUpOnlyBoundedly) {
     PlaceGoodManifest();
-    ASSERT_EQ(DemoGet("/__control/delay?path=" + kManifestPath + "&ms=120000"), "ok\n");
+    ASSERT_EQ(DemoGet("/__control/delay?path=" + std::string(kManifestPath) + "&ms=120000"),
+              "ok\n");
     ASSERT_TRUE(Start());
     ExpectSplashWithoutQuestion(60000);
     const DWORD waited = ::GetTickCount() - started;

@@ -64,7 +64,8 @@ bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
 TEST(Installer, SilentInstallStartsAndSilentUninstallRemovesIt) {
     ASSERT_TRUE(DemoReset()) << "the demo server is not running";
     const std::string setup =
-        FromUnixPath(std::string(VELM_BINARY_DIR) + "/velm-setup-" VELM_VERSION_TEXT ".exe");
+        FromUnixPath(std::string(VELM_BINARY_DIR) + "/velm-setup-" VELM_VERSION_TEXT +
+                     (sizeof(void*) == 4 ? "" : "-x64") + ".exe");
     ASSERT_TRUE(FileExists(setup)) << "the normal build makes the installer: " << setup;
     const std::string local = Folder(CSIDL_LOCAL_APPDATA);
     const std::string programs = Folder(CSIDL_PROGRAMS);

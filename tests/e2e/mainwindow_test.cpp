@@ -7,6 +7,7 @@
 #include "base/Text.h"
 #include "frame/cSetStyle.h"
 #include "startup/PublicData.h"
+#include "startup/UpdateCheck.h"
 #include "tabstrip/ITabForm.h"
 #include "support/DemoServer.h"
 #include "support/SkinTest.h"
@@ -266,7 +267,7 @@ TEST_F(MainWindow, MenuCommands) {
     char saved[MAX_PATH] = {};
     ::GetEnvironmentVariableA("TMP", saved, MAX_PATH);
     ::SetEnvironmentVariableA("TMP", empty.path().c_str());
-    ASSERT_TRUE(DemoSet("/gamehome/velm/update.txt", 404, "missing"));
+    ASSERT_TRUE(DemoSet(kManifestPath, 404, "missing"));
     text.clear();
     {
         Later answer(0, [&] {

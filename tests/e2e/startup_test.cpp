@@ -3,6 +3,7 @@
 // up long enough to be looked at before the login windows take over.
 #include "startup/Manifest.h"
 #include "startup/Messages.h"
+#include "startup/UpdateCheck.h"
 #include "startup/PublicData.h"
 
 #include "Config.h"
@@ -86,7 +87,7 @@ TEST_F(WholeProgram, DifferentVersionAsksAndNoContinuesToTheSplash) {
 }
 
 TEST_F(WholeProgram, VersionWrittenDifferentlyCountsAsNew) {
-    ASSERT_TRUE(DemoSet("/gamehome/velm/update.txt", 200, "Version = 1.1.0\r\n"));
+    ASSERT_TRUE(DemoSet(kManifestPath, 200, "Version = 1.1.0\r\n"));
     ASSERT_TRUE(Start());
     HWND box = WaitForDialog(L"提示", client.Pid(), 15000);
     ASSERT_NE(box, nullptr);
@@ -129,7 +130,7 @@ TEST_F(WholeProgram, YesStartsTheUpdaterWithTheClientPathsAndEnds) {
 }
 
 TEST_F(WholeProgram, NoManifestAtStartIsSilent) {
-    ASSERT_TRUE(DemoSet("/gamehome/velm/update.txt", 404, "missing"));
+    ASSERT_TRUE(DemoSet(kManifestPath, 404, "missing"));
     ASSERT_TRUE(Start());
     EXPECT_NE(WaitSplash(), nullptr);
     EXPECT_TRUE(NoDialogFor(L"提示", client.Pid(), 500));
@@ -138,7 +139,7 @@ TEST_F(WholeProgram, NoManifestAtStartIsSilent) {
 
 TEST_F(WholeProgram, FailedDownloadReadsTheEarlierManifest) {
     WriteFileBytes(temp.path() + "update.txt", "version=0.9.0\r\n");
-    ASSERT_TRUE(DemoSet("/gamehome/velm/update.txt", 500, "error"));
+    ASSERT_TRUE(DemoSet(kManifestPath, 500, "error"));
     ASSERT_TRUE(Start());
     HWND box = WaitForDialog(L"提示", client.Pid(), 15000);
     ASSERT_NE(box, nullptr) << "the earlier manifest offers its version";

@@ -4,6 +4,7 @@
 // manifest, a transfer that breaks off and an executable that cannot be replaced: each leaves
 // the original client in place, working, and says why.
 #include "startup/Messages.h"
+#include "startup/UpdateCheck.h"
 #include "updater/UpdateFrm.h"
 #include "updater/UpdaterTexts.h"
 
@@ -24,8 +25,8 @@ namespace {
 
 using namespace velm::test;
 
-const std::string kManifestPath = "/gamehome/velm/update.txt";
-const std::string kReleasePath = "/gamehome/velm/release/velm.exe";
+const std::string kReleasePath =
+    sizeof(void*) == 4 ? "/gamehome/velm/release/velm.exe" : "/gamehome/velm/x64/release/velm.exe";
 
 bool DemoRelease(const std::string& mode) {
     return DemoGet("/__control/release?mode=" + mode) == "ok\n";

@@ -34,7 +34,7 @@ TEST(TrayIcon, RecordFieldsAsAdded) {
         CKoNotifyIcon tray;
         tray.AddNotifyIcon(owner, icon, "OrvikVelmora客户端");
         const NOTIFYICONDATAA& d = tray.TrayData();
-        EXPECT_EQ(d.cbSize, 488u);
+        EXPECT_EQ(d.cbSize, sizeof(void*) == 4 ? 488u : 504u);
         EXPECT_EQ(d.hWnd, owner);
         EXPECT_EQ(d.uID, 1000u);
         EXPECT_EQ(d.uFlags, 0x17u);

@@ -106,7 +106,7 @@ TEST_F(MainProc, TaskbarCreatedBroadcastReachesTheWindow) {
 
 TEST_F(MainProc, RemovePutsTheOwnProcedureBackAndFreesF10) {
     RemoveMsgHook(hwnd);
-    EXPECT_EQ(::GetWindowLongA(hwnd, GWL_WNDPROC), reinterpret_cast<LONG>(&OwnProc));
+    EXPECT_EQ(::GetWindowLongPtrA(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&OwnProc));
     ::SendMessageA(hwnd, WM_HOTKEY, 1000, MAKELPARAM(0, VK_F10));
     EXPECT_TRUE(::IsWindowVisible(hwnd));
     EXPECT_TRUE(::RegisterHotKey(hwnd, 5, 0, VK_F10)) << "the key is free again";

@@ -91,7 +91,7 @@ protected:
         SetLogSink(previous);
     }
     WNDPROC Proc(HWND h) const {
-        return reinterpret_cast<WNDPROC>(::GetWindowLongA(h, GWL_WNDPROC));
+        return reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(h, GWLP_WNDPROC));
     }
 
     std::unique_ptr<CSubclass> sub;

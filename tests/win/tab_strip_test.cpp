@@ -765,7 +765,8 @@ TEST_F(TabStrip, AStripDestroyedFromItsOwnCloseEvent) {
     ::SendMessageA(host->container, WM_NULL, 0, 0);
     Pump(250);
     EXPECT_EQ(CSubclass::PendingRecords(), 0u);
-    EXPECT_EQ(::GetWindowLongA(host->container, GWL_WNDPROC), reinterpret_cast<LONG>(&PlainProc));
+    EXPECT_EQ(::GetWindowLongPtrA(host->container, GWLP_WNDPROC),
+              reinterpret_cast<LONG_PTR>(&PlainProc));
 }
 
 // ---- screenshot ----

@@ -5,6 +5,7 @@
 #include "startup/PublicData.h"
 #include "updater/CngHandles.h"
 #include "updater/Hex.h"
+#include "updater/PeImage.h"
 #include "updater/Sha256.h"
 #include "updater/SignatureVerifier.h"
 #include "updater/UpdateFrm.h"
@@ -33,6 +34,19 @@ std::string Pattern(size_t n, unsigned seed = 7) {
         s[i] = static_cast<char>((i * 131 + i / 7 + seed) & 0xFF);
     }
     return s;
+}
+
+// The headers of a Windows program built for `machine`, then `body`: what the updater reads of a
+// release besides its size and digest.
+std::string Program(std::uint16_t machine, const std::string& body) {
+    std::string bytes(0x40, '\0');
+    bytes[0] = 'M';
+    bytes[1] = 'Z';
+    bytes[0x3C] = 0x40;
+    bytes += std::string("PE\0\0", 4);
+    bytes += static_cast<char>(machine & 0xFF);
+    bytes += static_cast<char>(machine >> 8);
+    return bytes + body;
 }
 
 std::string Hex(const Sha256::Digest& d) {
@@ -244,7 +258,7 @@ protected:
     std::vector<std::string> launches;
     std::vector<bool> launchResults;
     const std::string oldBytes = "MZ the client as it was " + Pattern(3000, 1);
-    const std::string newBytes = "MZ the new client " + Pattern(70000, 2);
+    const std::string newBytes = Program(OwnMachine(), "the new client " + Pattern(70000, 2));
 };
 
 TEST_F(UpdaterRun, ReplacesTheExecutableAndStartsIt) {
@@ -288,6 +302,17 @@ TEST_F(UpdaterRun, DigestMismatchKeepsTheClientAndStartsItAgain) {
     EXPECT_EQ(boxes.Buttons(), std::vector<std::vector<int>>{{IDOK}});
     ExpectOldClientInPlace();
     EXPECT_EQ(launches, std::vector<std::string>{exe + "|" + Dir()}) << "the player plays on";
+}
+
+TEST_F(UpdaterRun, ReleaseForTheOtherProcessorIsRefused) {
+    const std::string other =
+        Program(OwnMachine() == kMachineI386 ? kMachineAmd64 : kMachineI386, Pattern(70000, 4));
+    server.Route("/release/velm.exe", {200, other});
+    WriteManifest(signer.SignManifest(Body(other)));
+    BoxAnswers boxes({IDOK});
+    EXPECT_EQ(Run(), UpdateOutcome::WrongMachine);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{Outcome(kWrongMachine)});
+    ExpectOldClientInPlace();
 }
 
 TEST_F(UpdaterRun, TamperedManifestDownloadsNothing) {

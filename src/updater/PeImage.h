@@ -1,0 +1,26 @@
+// The processor a Windows program file is built for, read from its headers: the updater installs
+// only a release built for the same processor as the client it replaces.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace velm {
+
+inline constexpr std::uint16_t kMachineI386 = 0x014C;
+inline constexpr std::uint16_t kMachineAmd64 = 0x8664;
+
+// How many leading bytes of a file PeMachine needs at most.
+inline constexpr std::size_t kPeHeadBytes = 4096;
+
+// The machine field of the file whose first bytes are `head`; empty when they are not the
+// headers of a Windows program (no "MZ", no "PE\0\0" where the DOS header points, or cut short).
+std::optional<std::uint16_t> PeMachine(std::string_view head);
+
+// The machine this program itself was built for.
+constexpr std::uint16_t OwnMachine() {
+    return sizeof(void*) == 4 ? kMachineI386 : kMachineAmd64;
+}
+
+} // namespace velm
