@@ -3,7 +3,7 @@
 // measures curl and passes its time in).
 //
 //   bench_download.exe URL EXPECTED-BYTES CURL-SECONDS [runs]
-#include "startup/CKoDownLoadFile.h"
+#include "download/CKoDownLoadFile.h"
 
 #include "base/Handles.h"
 

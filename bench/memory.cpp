@@ -4,6 +4,7 @@
 // made to navigate itself to the first game page, and two more come through DDE.
 //
 //   bench_memory.exe [settle-ms] [path\to\velm.exe]
+#include "base/ProcessMemory.h"
 #include "Config.h"
 #include "base/Handles.h"
 #include "base/Text.h"
@@ -11,7 +12,6 @@
 #include <windows.h>
 
 #include <ddeml.h>
-#include <psapi.h>
 #include <wininet.h>
 
 #include <cctype>
@@ -172,34 +172,8 @@ bool WaitBrowsers(HWND main, int count, DWORD ms) {
     return false;
 }
 
-// Committed private bytes of `process`: PrivateUsage where the system fills it in; Wine leaves it
-// 0, and there the committed private regions of the address space are added up instead, which is
-// what PrivateUsage counts.
-SIZE_T PrivateBytes(HANDLE process) {
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
-    pmc.cb = sizeof(pmc);
-    if (::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
-                               sizeof(pmc)) &&
-        pmc.PrivateUsage > 0) {
-        return pmc.PrivateUsage;
-    }
-    SIZE_T total = 0;
-    MEMORY_BASIC_INFORMATION info{};
-    for (auto* at = static_cast<char*>(nullptr);
-         ::VirtualQueryEx(process, at, &info, sizeof(info)) == sizeof(info);
-         at = static_cast<char*>(info.BaseAddress) + info.RegionSize) {
-        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) {
-            total += info.RegionSize;
-        }
-        if (static_cast<char*>(info.BaseAddress) + info.RegionSize <= at) {
-            break;
-        }
-    }
-    return total;
-}
-
 double PrivateMiB(HANDLE process) {
-    return static_cast<double>(PrivateBytes(process)) / (1024.0 * 1024.0);
+    return static_cast<double>(CommittedPrivateBytes(process)) / (1024.0 * 1024.0);
 }
 
 struct Child {

@@ -7,6 +7,8 @@ if(VELM_FUZZ)
     list(APPEND VELM_SANITIZE -fsanitize=fuzzer-no-link)
 endif()
 
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
 add_library(velm_logic STATIC ${VELM_LOGIC_SOURCES})
 target_include_directories(velm_logic PUBLIC ${CMAKE_SOURCE_DIR}/src ${VELM_GENERATED})
 target_compile_options(velm_logic PRIVATE ${VELM_WARNINGS} ${VELM_SANITIZE})
@@ -20,6 +22,10 @@ target_link_libraries(host_tests PRIVATE velm_logic gtest gtest_main)
 add_test(NAME host_tests COMMAND host_tests)
 set_tests_properties(host_tests PROPERTIES
     ENVIRONMENT "GTEST_OUTPUT=xml:${CMAKE_BINARY_DIR}/test-results/gtest-host_tests.xml")
+
+# Each folder of src/ includes only its own layer and the layers it declares below it.
+add_test(NAME layers COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/check_layers.py
+    ${CMAKE_SOURCE_DIR})
 
 # Every C++ file follows the repository's .clang-format.
 find_program(CLANG_FORMAT clang-format)

@@ -31,9 +31,9 @@ add_custom_command(
     VERBATIM)
 add_custom_target(velm_next_resources DEPENDS ${VELM_NEXT_RES_OBJ})
 
-# UpdateCheck.cpp compiled here defines every symbol of its copy in velm_core, so the linker never
+# UpdateCheck.cpp compiled here defines every symbol of its copy in velm_startup, so the linker never
 # takes that copy from the library.
-add_executable(velm_next WIN32 src/startup/main.cpp src/startup/UpdateCheck.cpp)
+add_executable(velm_next WIN32 src/app/main.cpp src/startup/UpdateCheck.cpp)
 target_include_directories(velm_next BEFORE PRIVATE ${VELM_GENERATED}/next)
 target_compile_options(velm_next PRIVATE ${VELM_WARNINGS})
 target_link_libraries(velm_next PRIVATE velm_core ${VELM_NEXT_RES_OBJ})

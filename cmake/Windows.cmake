@@ -25,12 +25,22 @@ add_custom_command(
     VERBATIM)
 add_custom_target(velm_resources DEPENDS ${VELM_RES_OBJ})
 
-add_library(velm_core STATIC ${VELM_LOGIC_SOURCES} ${VELM_WIN_SOURCES})
-target_include_directories(velm_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${VELM_GENERATED})
-target_compile_definitions(velm_core PUBLIC WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0800
-    NOMINMAX STRICT)
-target_compile_options(velm_core PRIVATE ${VELM_WARNINGS})
-target_link_libraries(velm_core PUBLIC ${VELM_SYSTEM_LIBS})
+# One static library a layer, linked to the layers it declares below it; velm_core is all of them.
+foreach(layer ${VELM_LAYERS})
+    add_library(velm_${layer} STATIC ${VELM_LAYER_${layer}_SOURCES})
+    target_include_directories(velm_${layer} PUBLIC ${CMAKE_SOURCE_DIR}/src ${VELM_GENERATED})
+    target_compile_definitions(velm_${layer} PUBLIC WINVER=0x0601 _WIN32_WINNT=0x0601
+        _WIN32_IE=0x0800 NOMINMAX STRICT)
+    target_compile_options(velm_${layer} PRIVATE ${VELM_WARNINGS})
+    foreach(dep ${VELM_LAYER_${layer}_DEPENDS})
+        target_link_libraries(velm_${layer} PUBLIC velm_${dep})
+    endforeach()
+endforeach()
+target_link_libraries(velm_base PUBLIC ${VELM_SYSTEM_LIBS})
+add_library(velm_core INTERFACE)
+foreach(layer ${VELM_LAYERS})
+    target_link_libraries(velm_core INTERFACE velm_${layer})
+endforeach()
 
 # Adds the resource object to an executable.
 function(velm_add_resources target)
@@ -38,7 +48,7 @@ function(velm_add_resources target)
     target_link_libraries(${target} PRIVATE ${VELM_RES_OBJ})
 endfunction()
 
-add_executable(velm WIN32 src/startup/main.cpp)
+add_executable(velm WIN32 src/app/main.cpp)
 target_compile_options(velm PRIVATE ${VELM_WARNINGS})
 target_link_libraries(velm PRIVATE velm_core)
 target_link_options(velm PRIVATE -static -s)
@@ -52,7 +62,7 @@ set(VELM_PLAYER_GENERATED ${VELM_GENERATED}/player)
 set(VELM_BROWSER_ENGINE_UPPER SYSTEM)
 configure_file(${CMAKE_SOURCE_DIR}/src/browser/BrowserEngine.h.in
     ${VELM_PLAYER_GENERATED}/BrowserEngine.h @ONLY)
-add_executable(velm_player WIN32 src/startup/main.cpp src/browser/CreateBrowser.cpp)
+add_executable(velm_player WIN32 src/app/main.cpp src/browser/CreateBrowser.cpp)
 target_include_directories(velm_player BEFORE PRIVATE ${VELM_PLAYER_GENERATED})
 target_compile_options(velm_player PRIVATE ${VELM_WARNINGS})
 target_link_libraries(velm_player PRIVATE velm_core)

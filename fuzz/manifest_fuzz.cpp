@@ -1,6 +1,6 @@
 // The manifest reader: fed in arbitrary pieces it must give the answer of a plain reading of the
 // whole text, and never hold more than its bound.
-#include "startup/Manifest.h"
+#include "download/Manifest.h"
 
 #include <cstddef>
 #include <cstdint>

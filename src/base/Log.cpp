@@ -1,6 +1,7 @@
 #include "base/Log.h"
 
 #include <cstdio>
+#include <exception>
 #include <utility>
 
 namespace velm {
@@ -26,6 +27,20 @@ void LogCallFailed(const std::string& call, unsigned long code) {
     char text[48];
     std::snprintf(text, sizeof(text), " failed: error %lu (0x%08lX)", code, code);
     LogError(call + text);
+}
+
+void LogCaught(const std::string& what) noexcept {
+    try {
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            LogError(what + ": " + e.what());
+        } catch (...) {
+            LogError(what + ": unknown exception");
+        }
+    } catch (...) {
+        // Building the entry itself failed (no memory): nothing more can be said.
+    }
 }
 
 LogSink SetLogSink(LogSink sink) {

@@ -9,9 +9,12 @@ namespace velm {
 inline constexpr int kTwipsPerPixel = 15;
 inline constexpr double kHimetricPerPixel = 26.45836;
 
-// Twips to whole pixels, truncating toward zero as the platform calls take them.
+// Twips to whole pixels at the platform call: the nearest pixel, halves up, computed as
+// floor(twips / 15 + 1/2) in whole numbers so a shift by whole pixels never changes a width.
 constexpr int TwipsToPixels(long twips) {
-    return static_cast<int>(twips / kTwipsPerPixel);
+    const long t = 2 * twips + kTwipsPerPixel;
+    const long q = t / (2 * kTwipsPerPixel);
+    return static_cast<int>((t % (2 * kTwipsPerPixel) != 0 && t < 0) ? q - 1 : q);
 }
 constexpr long PixelsToTwips(int pixels) {
     return static_cast<long>(pixels) * kTwipsPerPixel;

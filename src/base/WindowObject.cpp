@@ -3,57 +3,26 @@
 #include "base/Log.h"
 #include "base/Text.h"
 
-#include <set>
-
 namespace velm {
 namespace {
 
 int g_liveWindows = 0;
 bool g_quitOnLastWindow = true;
 
-bool EnsureClass(const FormDesign& design, WNDPROC proc) {
-    static std::set<std::wstring> registered;
-    if (registered.count(design.className)) {
-        return true;
-    }
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.style = design.classStyle;
-    wc.lpfnWndProc = proc;
-    wc.cbWndExtra = sizeof(LONG_PTR);
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = design.background;
-    wc.hIcon = ::LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
-    wc.lpszClassName = design.className.c_str();
-    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        return false;
-    }
-    registered.insert(design.className);
-    return true;
-}
-
 } // namespace
 
 WindowObject::~WindowObject() {
-    if (hwnd_) {
-        // The window must not call back into a destroyed object.
-        ::SetWindowLongPtrW(hwnd_, 0, 0);
-        HWND h = hwnd_;
-        hwnd_ = nullptr;
-        ::DestroyWindow(h);
+    if (hWnd()) {
+        // Its window goes with the base, without calling back into this object.
         --g_liveWindows;
     }
 }
 
 bool WindowObject::Load() {
-    if (hwnd_ || loading_) {
-        return hwnd_ != nullptr;
+    if (hWnd() || loading_) {
+        return hWnd() != nullptr;
     }
     FormDesign d = Design();
-    if (!EnsureClass(d, &WindowObject::StaticWndProc)) {
-        return false;
-    }
     RECT r{0, 0, d.clientWidth, d.clientHeight};
     int x = d.left;
     int y = d.top;
@@ -69,36 +38,32 @@ bool WindowObject::Load() {
         x = y = (d.style & WS_CHILD) ? 0 : CW_USEDEFAULT;
     }
     loading_ = true;
-    HWND hwnd = ::CreateWindowExW(d.exStyle, d.className.c_str(), Widen(d.caption).c_str(),
-                                  d.style & ~WS_VISIBLE, x, y, w, h, d.parent, nullptr,
-                                  ::GetModuleHandleW(nullptr), this);
+    const ClassInfo cls{d.className, d.classStyle, d.background, !(d.style & WS_CHILD)};
+    HWND hwnd =
+        CreateFor(cls, d.exStyle, Widen(d.caption), d.style & ~WS_VISIBLE, x, y, w, h, d.parent);
     if (!hwnd) {
         loading_ = false;
         return false;
     }
-    try {
-        OnLoad();
-    } catch (...) {
-        LogError("WindowObject.Load: load handler failed");
-    }
+    Guarded("WindowObject.Load: load handler", [this] { OnLoad(); });
     loading_ = false;
-    return hwnd_ != nullptr;
+    return hWnd() != nullptr;
 }
 
 bool WindowObject::Unload() {
-    if (!hwnd_ || unloading_) {
-        return !hwnd_;
+    if (!hWnd() || unloading_) {
+        return !hWnd();
     }
     bool cancel = false;
     OnQueryUnload(cancel);
-    if (cancel || !hwnd_) {
-        return !hwnd_;
+    if (cancel || !hWnd()) {
+        return !hWnd();
     }
     unloading_ = true;
     OnUnload();
     unloading_ = false;
-    if (hwnd_) {
-        ::DestroyWindow(hwnd_);
+    if (hWnd()) {
+        ::DestroyWindow(hWnd());
     }
     return true;
 }
@@ -107,13 +72,13 @@ void WindowObject::Show(int showCommand) {
     if (!Load()) {
         return;
     }
-    ::ShowWindow(hwnd_, showCommand);
-    ::UpdateWindow(hwnd_);
+    ::ShowWindow(hWnd(), showCommand);
+    ::UpdateWindow(hWnd());
 }
 
 void WindowObject::Hide() {
-    if (hwnd_) {
-        ::ShowWindow(hwnd_, SW_HIDE);
+    if (hWnd()) {
+        ::ShowWindow(hWnd(), SW_HIDE);
     }
 }
 
@@ -149,42 +114,15 @@ LRESULT WindowObject::DefaultProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     return ::DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK WindowObject::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<WindowObject*>(cs->lpCreateParams);
-        ::SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-        ++g_liveWindows;
-    }
-    auto* self = reinterpret_cast<WindowObject*>(::GetWindowLongPtrW(hwnd, 0));
-    if (!self) {
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    LRESULT result = 0;
-    try {
-        result = self->WndProc(hwnd, msg, wParam, lParam);
-    } catch (...) {
-        LogError("WindowObject.WndProc: handler failed");
-        result = ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(hwnd, 0, 0);
-        self->hwnd_ = nullptr;
-        try {
-            self->OnDestroyed();
-        } catch (...) {
-            LogError("WindowObject.WndProc: destroy handler failed");
-        }
-        if (--g_liveWindows == 0 && g_quitOnLastWindow) {
-            ::PostQuitMessage(0);
-        }
-    }
-    return result;
+void WindowObject::OnWindowCreated() {
+    ++g_liveWindows;
 }
 
-void ArrowCursor() {
-    ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+void WindowObject::OnWindowDestroyed() {
+    Guarded("WindowObject: destroy handler", [this] { OnDestroyed(); });
+    if (--g_liveWindows == 0 && g_quitOnLastWindow) {
+        ::PostQuitMessage(0);
+    }
 }
 
 int RunMessageLoop() {

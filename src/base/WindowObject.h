@@ -2,7 +2,7 @@
 // load handler run) when first touched, unloaded through query-unload, unload and destroy.
 #pragma once
 
-#include <windows.h>
+#include "base/Window.h"
 
 #include <string>
 
@@ -23,15 +23,12 @@ struct FormDesign {
     UINT classStyle = CS_DBLCLKS;
 };
 
-class WindowObject {
+class WindowObject : public Window {
 public:
     WindowObject() = default;
-    WindowObject(const WindowObject&) = delete;
-    WindowObject& operator=(const WindowObject&) = delete;
-    virtual ~WindowObject();
+    ~WindowObject() override;
 
-    HWND hWnd() const noexcept { return hwnd_; }
-    bool IsLoaded() const noexcept { return hwnd_ != nullptr; }
+    bool IsLoaded() const noexcept { return hWnd() != nullptr; }
 
     // Creates the window and runs the load handler, once. Returns false if creation failed.
     bool Load();
@@ -58,22 +55,40 @@ protected:
     virtual void OnUnload() {}
     // The window's own procedure; the default passes everything to DefWindowProcW, and WM_CLOSE
     // unloads the object.
-    virtual LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Called at WM_NCDESTROY, after which the object no longer has a window.
     virtual void OnDestroyed() {}
+    void OnWindowCreated() final;
+    void OnWindowDestroyed() final;
 
     LRESULT DefaultProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
-    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
-    HWND hwnd_ = nullptr;
     bool loading_ = false;
     bool unloading_ = false;
 };
 
-// The system's arrow, replacing whatever cursor was current.
-void ArrowCursor();
+// The one object of a window object class that exists once: made on first use, it lives until
+// Destroy() (or the process) ends it; its window comes and goes with load and unload. The class
+// befriends FormInstance<itself> when its constructor is private.
+template <class T> class FormInstance {
+public:
+    static T& Get() {
+        if (!instance_) {
+            instance_ = new T();
+        }
+        return *instance_;
+    }
+    static T* Pointer() noexcept { return instance_; }
+    static void Destroy() noexcept {
+        delete instance_;
+        instance_ = nullptr;
+    }
+
+private:
+    static inline T* instance_ = nullptr;
+};
+
 // Runs the thread's message loop until WM_QUIT; returns its exit code.
 int RunMessageLoop();
 // Lets pending messages of this thread run (the downloader calls this between pieces). A WM_QUIT

@@ -175,6 +175,7 @@ void FetchWorker(std::shared_ptr<CBasicBrowser::Mailbox> mailbox,
             result->top.status = kResourceNotFound;
         }
     } catch (...) {
+        LogCaught("CBasicBrowser: fetching " + url);
         result->top = Page{};
         result->top.url = url;
         result->top.status = kResourceNotFound;
@@ -184,71 +185,63 @@ void FetchWorker(std::shared_ptr<CBasicBrowser::Mailbox> mailbox,
         mailbox->Post(std::move(result));
     } catch (...) {
         // The browser is going away; the result has nowhere to go.
+        LogCaught("CBasicBrowser: delivering a fetch result");
     }
 }
 } // namespace
 
 std::unique_ptr<IBrowser> CBasicBrowser::Create(HWND parent, const RECT& place) {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = &CBasicBrowser::StaticWndProc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.lpszClassName = kClassName;
-        return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
-    if (!registered) {
-        return nullptr;
-    }
     std::unique_ptr<CBasicBrowser> browser(new CBasicBrowser());
-    HWND hwnd =
-        ::CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, place.left,
-                          place.top, place.right - place.left, place.bottom - place.top, parent,
-                          nullptr, ::GetModuleHandleW(nullptr), browser.get());
+    HWND hwnd = browser->CreateFor(ClassInfo{kClassName}, 0, L"",
+                                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, place.left, place.top,
+                                   place.right - place.left, place.bottom - place.top, parent);
     if (!hwnd) {
         return nullptr;
     }
-    browser->window_.reset(hwnd);
     browser->mailbox_ = std::make_shared<Mailbox>();
     browser->mailbox_->hwnd = hwnd;
     return browser;
 }
 
 CBasicBrowser::~CBasicBrowser() {
-    *alive_ = false;
+    EndLife();
     if (mailbox_) {
         std::lock_guard<std::mutex> hold(mailbox_->lock);
         mailbox_->hwnd = nullptr;
         mailbox_->results.clear();
     }
-    if (HWND hwnd = window_.get()) {
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    if (HWND hwnd = hWnd()) {
         ::KillTimer(hwnd, kRefreshTimer);
     }
-    window_.reset();
+    DestroyNow();
     surface_.Reset();
     fonts_.clear();
 }
 
+void CBasicBrowser::OnWindowDestroyed() {
+    if (mailbox_) {
+        std::lock_guard<std::mutex> hold(mailbox_->lock);
+        mailbox_->hwnd = nullptr;
+    }
+}
+
 void CBasicBrowser::Move(int left, int top, int width, int height) {
-    if (window_) {
-        ::MoveWindow(window_.get(), left, top, width, height, TRUE);
+    if (hWnd()) {
+        ::MoveWindow(hWnd(), left, top, width, height, TRUE);
     }
 }
 
 void CBasicBrowser::Navigate(const std::string& url) {
-    std::shared_ptr<bool> alive = alive_;
+    AliveGuard alive(*this);
     bool cancel = false;
     if (auto handler = events.BeforeNavigate2) {
         try {
             handler(url, cancel);
         } catch (...) {
-            LogError("CBasicBrowser.Navigate: before-navigate handler failed");
+            LogCaught("CBasicBrowser.Navigate: before-navigate handler");
         }
     }
-    if (!*alive || cancel) {
+    if (!alive.alive() || cancel) {
         return;
     }
     Start(url);
@@ -261,17 +254,17 @@ void CBasicBrowser::Refresh() {
 }
 
 void CBasicBrowser::Start(const std::string& url) {
-    if (!window_) {
+    if (!hWnd()) {
         return;
     }
-    ::KillTimer(window_.get(), kRefreshTimer);
+    ::KillTimer(hWnd(), kRefreshTimer);
     auto result = std::make_unique<FetchResult>();
     result->navigation = ++navigation_;
     if (StartsWith(url, "http://") || StartsWith(url, "https://")) {
         try {
             std::thread(FetchWorker, mailbox_, std::move(result), url).detach();
         } catch (...) {
-            LogError("CBasicBrowser.Start: no worker thread");
+            LogCaught("CBasicBrowser.Start: starting the fetch worker");
         }
         return;
     }
@@ -295,9 +288,9 @@ void CBasicBrowser::Deliver() {
             result = std::move(mailbox_->results.front());
             mailbox_->results.pop_front();
         }
-        std::shared_ptr<bool> alive = alive_;
+        AliveGuard alive(*this);
         Complete(*result);
-        if (!*alive) {
+        if (!alive.alive()) {
             return;
         }
     }
@@ -307,11 +300,11 @@ void CBasicBrowser::Complete(FetchResult& result) {
     if (result.navigation != navigation_) {
         return; // a later navigation replaced this one
     }
-    std::shared_ptr<bool> alive = alive_;
+    AliveGuard alive(*this);
     const unsigned navigation = navigation_;
     // Each handler may destroy the browser or start another navigation; after either, the rest
     // of this completion no longer applies.
-    auto still = [&] { return *alive && navigation_ == navigation; };
+    auto still = [&] { return alive.alive() && navigation_ == navigation; };
     auto raise = [&](const auto& handler, auto&&... args) {
         if (!handler) {
             return;
@@ -320,7 +313,7 @@ void CBasicBrowser::Complete(FetchResult& result) {
         try {
             copy(args...);
         } catch (...) {
-            LogError("CBasicBrowser: event handler failed");
+            LogCaught("CBasicBrowser: event handler");
         }
     };
     const std::string url = result.top.url;
@@ -331,8 +324,8 @@ void CBasicBrowser::Complete(FetchResult& result) {
     // A page that could not be fetched completes as an empty document.
     document_ = HtmlDocument::Parse(result.top.body, url);
     layoutValid_ = false;
-    ::SetWindowTextW(window_.get(), Widen(url).c_str());
-    ::InvalidateRect(window_.get(), nullptr, FALSE);
+    ::SetWindowTextW(hWnd(), Widen(url).c_str());
+    ::InvalidateRect(hWnd(), nullptr, FALSE);
     if (!result.top.ok || result.top.status >= 400) {
         raise(events.NavigateError, url, result.top.status);
         if (!still()) {
@@ -354,7 +347,7 @@ void CBasicBrowser::Complete(FetchResult& result) {
         return;
     }
     refreshUrl_ = document_->Refresh()->url;
-    ::SetTimer(window_.get(), kRefreshTimer,
+    ::SetTimer(hWnd(), kRefreshTimer,
                static_cast<UINT>(std::max(document_->Refresh()->seconds, 0)) * 1000u, nullptr);
 }
 
@@ -397,7 +390,7 @@ HFONT CBasicBrowser::Font(const PageFont& face) {
 const PageLayout& CBasicBrowser::Layout() {
     if (!layoutValid_) {
         RECT client{};
-        ::GetClientRect(window_.get(), &client);
+        ::GetClientRect(hWnd(), &client);
         if (document_) {
             GdiMeasurer measurer([this](const PageFont& font) { return Font(font); });
             layout_ = LayoutPage(*document_, client.right, measurer);
@@ -410,9 +403,9 @@ const PageLayout& CBasicBrowser::Layout() {
 }
 
 void CBasicBrowser::Paint() {
-    PaintScope paint(window_.get());
+    PaintScope paint(hWnd());
     RECT client{};
-    ::GetClientRect(window_.get(), &client);
+    ::GetClientRect(hWnd(), &client);
     if (client.right <= 0 || client.bottom <= 0) {
         return;
     }
@@ -458,39 +451,11 @@ void CBasicBrowser::ShowContextMenu(POINT screen) {
         return;
     }
     ::AppendMenuW(menu.get(), MF_STRING, 1, Widen("刷新").c_str());
-    std::shared_ptr<bool> alive = alive_;
-    UINT chosen =
-        static_cast<UINT>(::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
-                                           screen.y, 0, window_.get(), nullptr));
-    if (*alive && chosen == 1) {
+    AliveGuard alive(*this);
+    UINT chosen = static_cast<UINT>(::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
+                                                     screen.x, screen.y, 0, hWnd(), nullptr));
+    if (alive.alive() && chosen == 1) {
         Refresh();
-    }
-}
-
-LRESULT CALLBACK CBasicBrowser::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<CBasicBrowser*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) {
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    try {
-        if (msg == WM_NCDESTROY) {
-            // The parent went first: forget the window so nothing is destroyed twice.
-            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            self->window_.release();
-            if (self->mailbox_) {
-                std::lock_guard<std::mutex> hold(self->mailbox_->lock);
-                self->mailbox_->hwnd = nullptr;
-            }
-            return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-        }
-        return self->WndProc(hwnd, msg, wParam, lParam);
-    } catch (...) {
-        LogError("CBasicBrowser.WndProc: handler failed");
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 

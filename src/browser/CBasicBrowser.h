@@ -6,6 +6,7 @@
 #pragma once
 
 #include "base/Handles.h"
+#include "base/Window.h"
 #include "browser/HtmlDocument.h"
 #include "browser/HtmlLayout.h"
 #include "browser/IBrowser.h"
@@ -17,12 +18,12 @@
 
 namespace velm {
 
-class CBasicBrowser final : public IBrowser {
+class CBasicBrowser final : public Window, public IBrowser {
 public:
     static std::unique_ptr<IBrowser> Create(HWND parent, const RECT& place);
     ~CBasicBrowser() override;
 
-    HWND hWnd() const override { return window_.get(); }
+    HWND hWnd() const override { return Window::hWnd(); }
     void Move(int left, int top, int width, int height) override;
     void Navigate(const std::string& url) override;
     void Refresh() override;
@@ -40,8 +41,9 @@ public:
 
 private:
     CBasicBrowser() = default;
-    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // The parent went first: the window is gone, and with it the fetch results' address.
+    void OnWindowDestroyed() override;
     void Start(const std::string& url);
     void Deliver();
     void Complete(FetchResult& result);
@@ -49,9 +51,7 @@ private:
     HFONT Font(const PageFont& font);
     void ShowContextMenu(POINT screen);
 
-    UniqueWindow window_;
     std::shared_ptr<Mailbox> mailbox_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::optional<HtmlDocument> document_;
     PageLayout layout_;
     bool layoutValid_ = false;

@@ -337,7 +337,7 @@ public:
                 owner_->OnEvent(id, params);
             }
         } catch (...) {
-            LogError("CSystemBrowser: event handler failed");
+            LogCaught("CSystemBrowser: event handler, dispatch id " + std::to_string(id));
         }
         --depth_;
         Release();

@@ -148,8 +148,7 @@ void BForm::PrintCaption(HDC dc, const std::string& caption, long x, long y) con
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, RGB(255, 255, 255));
     std::wstring text = Widen(caption);
-    ::TextOutW(dc, SkinLayout::Pixels(x), SkinLayout::Pixels(y), text.c_str(),
-               static_cast<int>(text.size()));
+    ::TextOutW(dc, TwipsToPixels(x), TwipsToPixels(y), text.c_str(), static_cast<int>(text.size()));
 }
 
 void BForm::PrintTitle(const std::string& caption) {
@@ -186,7 +185,7 @@ void BForm::Printform(FormCanvas& frm) const {
 
 void BForm::OnSize() {
     canvas_.Resize();
-    if (!sizing_ && canvas_.HeightPx() != SkinLayout::Pixels(SkinLayout::kTitleHeight)) {
+    if (!sizing_ && canvas_.HeightPx() != TwipsToPixels(SkinLayout::kTitleHeight)) {
         sizing_ = true;
         Move(Left(), Top(), Width(), SkinLayout::kTitleHeight);
         sizing_ = false;
@@ -237,9 +236,7 @@ LRESULT BForm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_MOUSEMOVE: {
         ArrowCursor();
-        std::int16_t b = static_cast<std::int16_t>(((wParam & MK_LBUTTON) ? 1 : 0) |
-                                                   ((wParam & MK_RBUTTON) ? 2 : 0) |
-                                                   ((wParam & MK_MBUTTON) ? 4 : 0));
+        std::int16_t b = CrackMouse(wParam, lParam).buttons;
         std::int16_t shift = ShiftState();
         float x = static_cast<float>(GET_X_LPARAM(lParam) * kTwipsPerPixel);
         float y = static_cast<float>(GET_Y_LPARAM(lParam) * kTwipsPerPixel);

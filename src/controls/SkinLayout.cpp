@@ -1,18 +1,10 @@
 #include "controls/SkinLayout.h"
 
+#include "base/Units.h"
+
 #include <algorithm>
 
 namespace velm {
-
-int SkinLayout::Pixels(long twips) {
-    // floor(twips / 15 + 1/2) in whole numbers, so a shift by whole pixels never changes a width.
-    long t = 2 * twips + 15;
-    long q = t / 30;
-    if (t % 30 != 0 && t < 0) {
-        --q;
-    }
-    return static_cast<int>(q);
-}
 
 std::vector<SkinPiece> SkinLayout::TitlePieces(long width, long skinWidth) {
     std::vector<SkinPiece> pieces;
@@ -48,10 +40,11 @@ SkinPiece SkinLayout::NominPiece(long width, long skinWidth) {
 
 PixelBlit SkinLayout::ToPixels(const SkinPiece& p, int skinWidthPx, int skinHeightPx) {
     PixelBlit b;
-    b.src = {Pixels(p.srcX), Pixels(p.srcY), Pixels(p.srcX + p.width) - Pixels(p.srcX),
-             Pixels(p.srcY + p.height) - Pixels(p.srcY)};
-    b.dstX = Pixels(p.dstX);
-    b.dstY = Pixels(p.dstY);
+    b.src = {TwipsToPixels(p.srcX), TwipsToPixels(p.srcY),
+             TwipsToPixels(p.srcX + p.width) - TwipsToPixels(p.srcX),
+             TwipsToPixels(p.srcY + p.height) - TwipsToPixels(p.srcY)};
+    b.dstX = TwipsToPixels(p.dstX);
+    b.dstY = TwipsToPixels(p.dstY);
     // What lies outside the picture is not copied: the destination moves with the clipped edge.
     if (b.src.x < 0) {
         b.dstX -= b.src.x;

@@ -45,9 +45,6 @@ public:
     static constexpr long kBorder = 60;
     static constexpr long kCaptionY = 150;
 
-    // Twips to pixels at the platform call: nearest whole pixel, halves up.
-    static int Pixels(long twips);
-
     // The title strip for a control `width` twips wide on a skin `skinWidth` twips wide, in
     // drawing order (middle slices, left end, right end).
     static std::vector<SkinPiece> TitlePieces(long width, long skinWidth);

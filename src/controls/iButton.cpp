@@ -1,5 +1,6 @@
 #include "controls/iButton.h"
 
+#include "base/Dib.h"
 #include "base/Text.h"
 #include "base/Units.h"
 #include "controls/DcStateScope.h"
@@ -18,29 +19,9 @@ namespace {
 constexpr UINT_PTR kHoverTimer = 1;
 constexpr const wchar_t* kClassName = L"velm.iButton";
 
-std::int16_t ButtonsHeld(WPARAM wParam) {
-    std::int16_t b = 0;
-    if (wParam & MK_LBUTTON) {
-        b |= 1;
-    }
-    if (wParam & MK_RBUTTON) {
-        b |= 2;
-    }
-    if (wParam & MK_MBUTTON) {
-        b |= 4;
-    }
-    return b;
-}
-
 // The window region that leaves out the mask colour of a surface.
 HRGN RegionFromMask(HDC dc, int width, int height, COLORREF mask) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDownDib32(width, height);
     std::vector<std::uint8_t> pixels(static_cast<size_t>(width) * height * 4);
     // GetDIBits wants the bitmap out of any DC: read a copy.
     UniqueMemoryDc copyDc(::CreateCompatibleDC(dc));
@@ -324,7 +305,7 @@ void iButton::Repaint(std::int32_t look) {
             if (backStyle_ != 0 && icon_) {
                 SIZE s = icon_.PixelSize();
                 long x = iButtonGeometry::IconX(width, textWidth, iconWidth);
-                icon_.Draw(dc, SkinLayout::Pixels(x), 0, s.cx, s.cy);
+                icon_.Draw(dc, TwipsToPixels(x), 0, s.cx, s.cy);
             }
         }
     }
@@ -335,7 +316,7 @@ void iButton::Repaint(std::int32_t look) {
                                                         static_cast<bool>(icon_), iconWidth, look);
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, TranslateColour(foreColour_));
-        ::TextOutW(dc, SkinLayout::Pixels(at.x), SkinLayout::Pixels(at.y), text.c_str(),
+        ::TextOutW(dc, TwipsToPixels(at.x), TwipsToPixels(at.y), text.c_str(),
                    static_cast<int>(text.size()));
     }
     canvas_.Refresh();
@@ -426,7 +407,7 @@ void iButton::OnDoubleClick() {
 }
 
 void iButton::OnMove(WPARAM wParam, LPARAM lParam) {
-    std::int16_t b = ButtonsHeld(wParam);
+    std::int16_t b = CrackMouse(wParam, 0).buttons;
     std::int16_t shift = ShiftState();
     float x = static_cast<float>(GET_X_LPARAM(lParam) * kTwipsPerPixel);
     float y = static_cast<float>(GET_Y_LPARAM(lParam) * kTwipsPerPixel);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
 namespace velm {
 namespace {
@@ -268,6 +269,7 @@ SubclassResult CSubclassEngine::Dispatch(CSubclassRecord& r, std::uint32_t uMsg,
                 owner->handler(true, bHandled, lReturn, r.hWnd, uMsg, wParam, lParam, r.lParamUser);
             } catch (...) {
                 // A failing handler must not unwind through the window system.
+                LogCaught("CSubclass.WindowProc: before message " + std::to_string(uMsg));
             }
         }
         if (!bHandled) {
@@ -280,6 +282,7 @@ SubclassResult CSubclassEngine::Dispatch(CSubclassRecord& r, std::uint32_t uMsg,
                     owner->handler(false, ignored, lReturn, r.hWnd, uMsg, wParam, lParam,
                                    r.lParamUser);
                 } catch (...) {
+                    LogCaught("CSubclass.WindowProc: after message " + std::to_string(uMsg));
                 }
             }
         }

@@ -62,7 +62,7 @@ LRESULT SubclassStub::Proc(void* self, HWND, UINT msg, WPARAM wParam, LPARAM lPa
         try {
             owner->zSubclass_Proc(true, handled, result, hwnd, m, wParam, lParam);
         } catch (...) {
-            LogError("cFormSubclass: message handler failed");
+            LogCaught("cFormSubclass: handler before message " + std::to_string(m));
         }
     }
     if (!handled) {
@@ -73,7 +73,7 @@ LRESULT SubclassStub::Proc(void* self, HWND, UINT msg, WPARAM wParam, LPARAM lPa
             try {
                 owner->zSubclass_Proc(false, handled, result, hwnd, m, wParam, lParam);
             } catch (...) {
-                LogError("cFormSubclass: message handler failed");
+                LogCaught("cFormSubclass: handler after message " + std::to_string(m));
             }
         }
     }

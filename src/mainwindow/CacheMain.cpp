@@ -1,5 +1,7 @@
 #include "mainwindow/CacheMain.h"
 
+#include "base/Log.h"
+
 namespace velm {
 namespace {
 
@@ -69,7 +71,8 @@ void ClearUrlCache(UrlCache& cache, const std::string& strPattern, std::uint32_t
             DeleteEntries(cache, strPattern, dwExcludeMask);
         }
     } catch (...) {
-        // The cleaner never reports; what was deleted stays deleted.
+        // The cleaner never reports to the player; what was deleted stays deleted.
+        LogCaught("ClearUrlCache");
     }
 }
 

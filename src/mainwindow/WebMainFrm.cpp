@@ -3,11 +3,12 @@
 #include "base/Log.h"
 #include "base/PropertyBag.h"
 #include "base/Text.h"
-#include "browser/PictureBox.h"
+#include "controls/PictureBox.h"
 #include "frame/cSetStyle.h"
 #include "mainwindow/CacheMain.h"
 #include "mainwindow/ModMsg.h"
-#include "mainwindow/RectRgn.h"
+#include "base/Units.h"
+#include "controls/RectRgn.h"
 #include "mainwindow/WebUrl.h"
 #include "startup/LoginFrm.h"
 #include "startup/Messages.h"
@@ -22,13 +23,10 @@
 #include <shellapi.h>
 
 #include <cmath>
-#include <stdexcept>
 #include <vector>
 
 namespace velm {
 namespace {
-
-WebMainFrm* g_instance = nullptr;
 
 // The stored designs of the window's controls (property bags in their text form).
 constexpr const char* kTitleDesign = "backcolor=14606046\nhaslogo=True\ncaption=Zentra客户端\n";
@@ -48,44 +46,56 @@ PropertyBag StoredDesign(const char* text) {
     return PropertyBag::FromText(text).value_or(PropertyBag());
 }
 
-constexpr long kDesignWidth = 15540; // twips
+// The window's design, in twips: the client size it opens at, where each control stands, and
+// how far the layout keeps the right-hand controls from the right edge.
+constexpr long kDesignWidth = 15540;
 constexpr long kDesignHeight = 9585;
-constexpr long kTabTop = 45;
+constexpr long kTitleWidth = 15495;
+constexpr long kTitleHeight = 495;
+constexpr long kCaptionButtonTop = 15;
+constexpr long kCaptionButtonHeight = 270;
+constexpr long kLinkHeight = 330;
+constexpr long kLogoLeft = 100;
+constexpr long kLogoTop = 30;
+constexpr long kLogoSize = 440;
+// The content area keeps this margin left, right and below, and starts below the strip.
+constexpr long kContentMargin = 60;
+constexpr long kContentTop = 480;
+// The strip is created here and laid out from (kTabLeft, kTabTop), leaving kStripReserve of the
+// client width to the controls around it.
+constexpr long kStripCreateLeft = 2160;
+constexpr long kStripCreateTop = 30;
+constexpr long kStripCreateWidth = 10215;
 constexpr long kTabLeft = 2300;
-
-int Px(long twips) {
-    return static_cast<int>(std::lround(twips / 15.0));
-}
+constexpr long kTabTop = 45;
+constexpr long kStripReserve = 6900;
+// Distances of the controls' left edges from the window's right edge (the caption buttons) or
+// from the client area's right edge (the links).
+constexpr long kCloseFromRight = 730;
+constexpr long kMinMaxFromRight = 1105;
+constexpr long kMinFromRight = 1465;
+constexpr long kToolFromRight = 1825;
+constexpr long kGameSpaceFromRight = 3300;
+constexpr long kOtherUserFromRight = 4850;
+// A missing strip counts with the height of its style-1 design.
+constexpr long kDefaultStripHeight = 480;
 
 std::string AppTitle() {
     return std::string(kProductName) + kClientSuffix;
 }
 
-// Runs one layout step; a failing step is skipped and the next still runs.
-template <typename F> void Step(const char* name, F&& f) {
-    try {
-        f();
-    } catch (...) {
-        LogError(std::string("WebMainFrm.Layout: step failed: ") + name);
-    }
-}
-
 } // namespace
 
 WebMainFrm& WebMainFrm::Get() {
-    if (!g_instance) {
-        g_instance = new WebMainFrm();
-    }
-    return *g_instance;
+    return FormInstance<WebMainFrm>::Get();
 }
 
 bool WebMainFrm::Exists() noexcept {
-    return g_instance != nullptr;
+    return FormInstance<WebMainFrm>::Pointer() != nullptr;
 }
 
 void WebMainFrm::Destroy() noexcept {
-    delete g_instance;
-    g_instance = nullptr;
+    FormInstance<WebMainFrm>::Destroy();
 }
 
 WebMainFrm::WebMainFrm() : canvas_(RGB(255, 255, 255)) {}
@@ -112,8 +122,8 @@ FormDesign WebMainFrm::Design() const {
     d.className = L"velm.WebMainFrm";
     d.caption = AppTitle();
     d.style = WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;
-    d.clientWidth = Px(kDesignWidth);
-    d.clientHeight = Px(kDesignHeight);
+    d.clientWidth = TwipsToPixels(kDesignWidth);
+    d.clientHeight = TwipsToPixels(kDesignHeight);
     d.left = 0;
     d.top = 0;
     return d;
@@ -122,34 +132,36 @@ FormDesign WebMainFrm::Design() const {
 void WebMainFrm::CreateControls() {
     HWND h = hWnd();
     canvas_.Attach(h);
-    title_.Create(h, 0, 0, 15495, 495);
+    title_.Create(h, 0, 0, kTitleWidth, kTitleHeight);
     title_.ReadProperties(StoredDesign(kTitleDesign));
 
-    auto caption = [h](iButton& b, long left, long width, const char* design) {
-        b.Create(h, left, 15, width, 270);
+    // Each control at its design place; its stored properties may resize it, so it is put back.
+    auto place = [h](iButton& b, long left, long top, long width, long height, const char* design) {
+        b.Create(h, left, top, width, height);
         b.ReadProperties(StoredDesign(design));
-        b.Move(left, 15, width, 270);
+        b.Move(left, top, width, height);
     };
-    caption(close_, 13680, 645, kCaptionButtonDesign);
-    caption(minmax_, 13320, 375, kMinMaxDesign);
-    caption(min_, 12960, 360, kCaptionButtonDesign);
-    caption(tool_, 12600, 360, kCaptionButtonDesign);
-    otherUser_.Create(h, 10680, 0, 1485, 330);
-    otherUser_.ReadProperties(StoredDesign(kOtherUserDesign));
-    otherUser_.Move(10680, 0, 1485, 330);
-    gameSpace_.Create(h, 12240, 0, 1215, 330);
-    gameSpace_.ReadProperties(StoredDesign(kGameSpaceDesign));
-    gameSpace_.Move(12240, 0, 1215, 330);
+    place(close_, kDesignWidth - 1860, kCaptionButtonTop, 645, kCaptionButtonHeight,
+          kCaptionButtonDesign);
+    place(minmax_, kDesignWidth - 2220, kCaptionButtonTop, 375, kCaptionButtonHeight,
+          kMinMaxDesign);
+    place(min_, kDesignWidth - 2580, kCaptionButtonTop, 360, kCaptionButtonHeight,
+          kCaptionButtonDesign);
+    place(tool_, kDesignWidth - 2940, kCaptionButtonTop, 360, kCaptionButtonHeight,
+          kCaptionButtonDesign);
+    place(otherUser_, kDesignWidth - 4860, 0, 1485, kLinkHeight, kOtherUserDesign);
+    place(gameSpace_, kDesignWidth - 3300, 0, 1215, kLinkHeight, kGameSpaceDesign);
 
-    logo_ = std::make_unique<PictureBox>(RGB(38, 98, 180), Px(100), Px(30), Px(440), Px(440));
-    logo_->SetParent(h);
-    logo_->Create();
-    container_ = std::make_unique<PictureBox>(RGB(255, 255, 255), Px(60), Px(480),
-                                              Px(kDesignWidth - 120), Px(kDesignHeight - 480 - 60));
-    container_->SetParent(h);
-    container_->Create();
+    logo_ =
+        std::make_unique<PictureBox>(RGB(38, 98, 180), kLogoLeft, kLogoTop, kLogoSize, kLogoSize);
+    logo_->Create(h);
+    container_ = std::make_unique<PictureBox>(RGB(255, 255, 255), kContentMargin, kContentTop,
+                                              kDesignWidth - 2 * kContentMargin,
+                                              kDesignHeight - kContentTop - kContentMargin);
+    container_->Create(h);
     tab_ = std::make_unique<uTab>();
-    tab_->Create(h, Px(2160), Px(30), Px(10215), StoredDesign(kTabDesign));
+    tab_->Create(h, TwipsToPixels(kStripCreateLeft), TwipsToPixels(kStripCreateTop),
+                 TwipsToPixels(kStripCreateWidth), StoredDesign(kTabDesign));
 
     // Children created later lie beneath earlier ones; everything sits on the title bar, and the
     // buttons on the strip's right end, which reaches under the account link.
@@ -240,13 +252,13 @@ void WebMainFrm::OnLoad() {
     tray_.AddNotifyIcon(h, icon16_.get(), AppTitle());
     ::SendMessageA(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon32_.get()));
     SetTrayMenuHandler([](HWND) {
-        if (g_instance) {
-            g_instance->PopupAppMenu();
+        if (FormInstance<WebMainFrm>::Pointer()) {
+            FormInstance<WebMainFrm>::Pointer()->PopupAppMenu();
         }
     });
     SetTaskbarCreatedHandler([](HWND) {
-        if (g_instance) {
-            g_instance->tray_.Restore();
+        if (FormInstance<WebMainFrm>::Pointer()) {
+            FormInstance<WebMainFrm>::Pointer()->tray_.Restore();
         }
     });
 
@@ -273,11 +285,12 @@ void WebMainFrm::OnLoad() {
     // 9: centred, in twips: each difference rounded, then halved toward zero.
     RECT r{};
     ::GetWindowRect(h, &r);
-    long screenW = ::GetSystemMetrics(SM_CXSCREEN) * 15L;
-    long screenH = ::GetSystemMetrics(SM_CYSCREEN) * 15L;
-    long left = (screenW - (r.right - r.left) * 15L) / 2;
-    long top = (screenH - (r.bottom - r.top) * 15L) / 2;
-    ::SetWindowPos(h, nullptr, static_cast<int>(left / 15), static_cast<int>(top / 15), 0, 0,
+    const long screenW = PixelsToTwips(::GetSystemMetrics(SM_CXSCREEN));
+    const long screenH = PixelsToTwips(::GetSystemMetrics(SM_CYSCREEN));
+    const long left = (screenW - PixelsToTwips(r.right - r.left)) / 2;
+    const long top = (screenH - PixelsToTwips(r.bottom - r.top)) / 2;
+    ::SetWindowPos(h, nullptr, static_cast<int>(left / kTwipsPerPixel),
+                   static_cast<int>(top / kTwipsPerPixel), 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     // 10: button pictures.
@@ -318,49 +331,55 @@ void WebMainFrm::Layout() {
     RECT client{};
     ::GetWindowRect(h, &outer);
     ::GetClientRect(h, &client);
-    const long W = (outer.right - outer.left) * 15L;
-    const long SW = client.right * 15L;
-    const long SH = client.bottom * 15L;
-    const long TH = tab_ ? tab_->Height() * 15L : 480;
+    const long W = PixelsToTwips(outer.right - outer.left);
+    const long SW = PixelsToTwips(client.right);
+    const long SH = PixelsToTwips(client.bottom);
+    const long TH = tab_ ? PixelsToTwips(tab_->Height()) : kDefaultStripHeight;
 
-    Step("title", [&] {
+    // Each step runs on its own: one that fails or cannot apply is skipped, the next still runs.
+    Guarded("WebMainFrm.Layout: title", [&] {
         canvas_.Resize();
         canvas_.Clear();
         title_.Move(0, 0, W, title_.Height());
         title_.Printform(canvas_);
         canvas_.Refresh();
     });
-    Step("outline", [&] {
-        double w = SW / 15.0;
-        double hh = SH / 15.0;
+    Guarded("WebMainFrm.Layout: outline", [&] {
+        const double w = static_cast<double>(SW) / kTwipsPerPixel;
+        const double hh = static_cast<double>(SH) / kTwipsPerPixel;
         RectRgn(h, static_cast<short>(std::nearbyint(w + 1)),
                 static_cast<short>(std::nearbyint(hh + 1)), 6, 6);
     });
-    Step("buttons", [&] {
-        close_.SetLeft(W - 730);
-        minmax_.SetLeft(W - 1105);
-        min_.SetLeft(W - 1465);
-        tool_.SetLeft(W - 1825);
+    Guarded("WebMainFrm.Layout: buttons", [&] {
+        close_.SetLeft(W - kCloseFromRight);
+        minmax_.SetLeft(W - kMinMaxFromRight);
+        min_.SetLeft(W - kMinFromRight);
+        tool_.SetLeft(W - kToolFromRight);
     });
-    Step("strip", [&] {
-        long width = SW - 6900;
+    Guarded("WebMainFrm.Layout: strip", [&] {
+        const long width = SW - kStripReserve;
         if (width < 0) {
-            throw std::range_error("the strip would have a negative width");
+            LogError("WebMainFrm.Layout: strip skipped, its width would be " +
+                     std::to_string(width) + " twips");
+            return;
         }
-        ::SetWindowPos(tab_->hWnd(), nullptr, Px(kTabLeft), Px(kTabTop), Px(width), tab_->Height(),
-                       SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(tab_->hWnd(), nullptr, TwipsToPixels(kTabLeft), TwipsToPixels(kTabTop),
+                       TwipsToPixels(width), tab_->Height(), SWP_NOZORDER | SWP_NOACTIVATE);
     });
-    Step("links", [&] {
-        gameSpace_.SetLeft(SW - 3300);
-        otherUser_.SetLeft(SW - 4850);
+    Guarded("WebMainFrm.Layout: links", [&] {
+        gameSpace_.SetLeft(SW - kGameSpaceFromRight);
+        otherUser_.SetLeft(SW - kOtherUserFromRight);
     });
-    Step("content", [&] {
-        long width = SW - 120;
-        long height = SH - TH - 60;
+    Guarded("WebMainFrm.Layout: content", [&] {
+        const long width = SW - 2 * kContentMargin;
+        const long height = SH - TH - kContentMargin;
         if (width < 0 || height < 0) {
-            throw std::range_error("the content area would have a negative size");
+            LogError("WebMainFrm.Layout: content area skipped, its size would be " +
+                     std::to_string(width) + " x " + std::to_string(height) + " twips");
+            return;
         }
-        ::SetWindowPos(container_->hWnd(), nullptr, Px(60), Px(TH), Px(width), Px(height),
+        ::SetWindowPos(container_->hWnd(), nullptr, TwipsToPixels(kContentMargin),
+                       TwipsToPixels(TH), TwipsToPixels(width), TwipsToPixels(height),
                        SWP_NOZORDER | SWP_NOACTIVATE);
     });
 }
@@ -541,7 +560,7 @@ void WebMainFrm::DdeExecute(const std::string& command) {
 HDDEDATA CALLBACK WebMainFrm::DdeCallback(UINT type, UINT, HCONV, HSZ hsz1, HSZ, HDDEDATA data,
                                           ULONG_PTR, ULONG_PTR) {
     try {
-        WebMainFrm* self = g_instance;
+        WebMainFrm* self = FormInstance<WebMainFrm>::Pointer();
         if (!self || !self->ddeInstance_) {
             return nullptr;
         }
@@ -563,7 +582,7 @@ HDDEDATA CALLBACK WebMainFrm::DdeCallback(UINT type, UINT, HCONV, HSZ hsz1, HSZ,
             return nullptr;
         }
     } catch (...) {
-        LogError("WebMainFrm.DdeCallback: handler failed");
+        LogCaught("WebMainFrm.DdeCallback");
         return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
     }
 }

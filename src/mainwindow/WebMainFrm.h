@@ -9,7 +9,7 @@
 #include "controls/FormCanvas.h"
 #include "controls/iButton.h"
 #include "mainwindow/CKoNotifyIcon.h"
-#include "startup/CKoDownLoadFile.h"
+#include "download/CKoDownLoadFile.h"
 #include "tabstrip/uTab.h"
 
 #include <memory>
@@ -21,6 +21,8 @@ class cSetStyle;
 class PictureBox;
 
 class WebMainFrm final : public WindowObject {
+    friend class FormInstance<WebMainFrm>;
+
 public:
     // The program menu's items, in order.
     enum MenuItem : UINT {

@@ -26,8 +26,7 @@ FormDesign WebUrl::Design() const {
 void WebUrl::OnLoad() {
     RECT client{};
     ::GetClientRect(WindowObject::hWnd(), &client);
-    picture1_.SetParent(WindowObject::hWnd());
-    picture1_.Create();
+    picture1_.Create(WindowObject::hWnd());
     ::MoveWindow(picture1_.hWnd(), 0, 0, client.right, client.bottom, FALSE);
     wb_ = CreateBrowser(picture1_.hWnd(), RECT{-2, -2, client.right + 2, client.bottom + 2});
     picture1_.Resized = [this](int width, int height) { Picture1Resized(width, height); };
@@ -42,7 +41,7 @@ void WebUrl::OnLoad() {
 void WebUrl::OnUnload() {
     wb_.reset();
     picture1_.Resized = nullptr;
-    picture1_.Unload();
+    picture1_.Destroy();
 }
 
 void WebUrl::Initialize(IuTab* Implement, CTabItem* Item) {

@@ -5,7 +5,7 @@
 
 #include "base/WindowObject.h"
 #include "browser/IBrowser.h"
-#include "browser/PictureBox.h"
+#include "controls/PictureBox.h"
 #include "tabstrip/ITabForm.h"
 
 #include <memory>

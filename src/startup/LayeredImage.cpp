@@ -1,5 +1,6 @@
 #include "startup/LayeredImage.h"
 
+#include "base/Dib.h"
 #include "startup/PublicData.h"
 
 #include <objidl.h>
@@ -91,13 +92,7 @@ void LayeredImage::Show(HWND hwnd, unsigned short id) {
     WindowDc windowDc(hwnd);
     // A 32-bit DIB section rather than a display-compatible bitmap: the per-pixel alpha must
     // survive on displays of fewer than 32 bits per pixel.
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width_;
-    bi.bmiHeader.biHeight = -height_;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDownDib32(width_, height_);
     void* bits = nullptr;
     UniqueBitmap bitmap(::CreateDIBSection(windowDc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!surface_.Adopt(windowDc.get(), std::move(bitmap))) {

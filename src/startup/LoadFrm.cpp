@@ -12,7 +12,6 @@
 namespace velm {
 namespace {
 
-LoadFrm* g_instance = nullptr;
 std::string g_commandLine;
 std::function<void()> g_loginLoader;
 
@@ -25,15 +24,11 @@ bool (*g_connectionCheck)() = &SystemConnectionCheck;
 } // namespace
 
 LoadFrm& LoadFrm::Get() {
-    if (!g_instance) {
-        // The object lives until the process ends; its window comes and goes with load/unload.
-        g_instance = new LoadFrm();
-    }
-    return *g_instance;
+    return FormInstance<LoadFrm>::Get();
 }
 
 bool LoadFrm::Exists() noexcept {
-    return g_instance != nullptr;
+    return FormInstance<LoadFrm>::Pointer() != nullptr;
 }
 void LoadFrm::SetCommandLine(std::string commandLine) {
     g_commandLine = std::move(commandLine);

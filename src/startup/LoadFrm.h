@@ -3,7 +3,7 @@
 #pragma once
 
 #include "base/WindowObject.h"
-#include "startup/CKoDownLoadFile.h"
+#include "download/CKoDownLoadFile.h"
 #include "startup/LayeredImage.h"
 
 #include <functional>
@@ -12,6 +12,8 @@
 namespace velm {
 
 class LoadFrm : public WindowObject {
+    friend class FormInstance<LoadFrm>;
+
 public:
     // The instance, created on first use; creation runs the network and update checks, which may
     // end the process.

@@ -8,19 +8,14 @@
 #include <string>
 
 namespace velm {
-namespace {
-LoginBgFrm* g_instance = nullptr;
-} // namespace
+namespace {} // namespace
 
 LoginBgFrm& LoginBgFrm::Get() {
-    if (!g_instance) {
-        g_instance = new LoginBgFrm();
-    }
-    return *g_instance;
+    return FormInstance<LoginBgFrm>::Get();
 }
 
 bool LoginBgFrm::Exists() noexcept {
-    return g_instance != nullptr;
+    return FormInstance<LoginBgFrm>::Pointer() != nullptr;
 }
 
 FormDesign LoginBgFrm::Design() const {

@@ -9,6 +9,8 @@
 namespace velm {
 
 class LoginBgFrm final : public WindowObject {
+    friend class FormInstance<LoginBgFrm>;
+
 public:
     static LoginBgFrm& Get();
     static bool Exists() noexcept;

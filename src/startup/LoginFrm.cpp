@@ -2,6 +2,7 @@
 
 #include "base/Handles.h"
 #include "base/Text.h"
+#include "base/Units.h"
 #include "startup/AppCommand.h"
 #include "startup/LoadFrm.h"
 #include "startup/LoginBgFrm.h"
@@ -13,14 +14,13 @@
 namespace velm {
 namespace {
 
-LoginFrm* g_instance = nullptr;
 std::function<void(const std::string&)> g_gameOpener;
 std::string g_loginPageUrl;
 
 constexpr COLORREF kKeyColour = 0xFEFEFE;
 
 HWND LoginWindow() {
-    return g_instance ? g_instance->hWnd() : nullptr;
+    return FormInstance<LoginFrm>::Pointer() ? FormInstance<LoginFrm>::Pointer()->hWnd() : nullptr;
 }
 
 void UnloadLoadingWindow() {
@@ -52,14 +52,11 @@ private:
 } // namespace
 
 LoginFrm& LoginFrm::Get() {
-    if (!g_instance) {
-        g_instance = new LoginFrm();
-    }
-    return *g_instance;
+    return FormInstance<LoginFrm>::Get();
 }
 
 bool LoginFrm::Exists() noexcept {
-    return g_instance != nullptr;
+    return FormInstance<LoginFrm>::Pointer() != nullptr;
 }
 
 void LoginFrm::SetGameOpener(std::function<void(const std::string&)> opener) {
@@ -75,7 +72,9 @@ void LoginFrm::SetLoginPageUrl(std::string url) {
     g_loginPageUrl = std::move(url);
 }
 
-LoginFrm::LoginFrm() : picture1_(kKeyColour, -7, -52, 888, 518) {
+LoginFrm::LoginFrm()
+    : picture1_(kKeyColour, PixelsToTwips(-7), PixelsToTwips(-52), PixelsToTwips(888),
+                PixelsToTwips(518)) {
     SetLoginMoveFollower(&LoginWindow);
 }
 
@@ -94,8 +93,7 @@ FormDesign LoginFrm::Design() const {
 void LoginFrm::OnLoad() {
     HWND hwnd = hWnd();
     // The form's controls: the key-coloured frame and the browser inside it.
-    picture1_.SetParent(hwnd);
-    picture1_.Create();
+    picture1_.Create(hwnd);
     webBrowser1_ = CreateBrowser(picture1_.hWnd(), RECT{0, 0, 920, 625});
     if (webBrowser1_) {
         webBrowser1_->SuppressContextMenu(true);
@@ -132,7 +130,7 @@ void LoginFrm::OnLoad() {
 
 void LoginFrm::OnUnload() {
     webBrowser1_.reset();
-    picture1_.Unload();
+    picture1_.Destroy();
 }
 
 LRESULT LoginFrm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

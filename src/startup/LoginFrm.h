@@ -5,7 +5,7 @@
 
 #include "base/WindowObject.h"
 #include "browser/IBrowser.h"
-#include "browser/PictureBox.h"
+#include "controls/PictureBox.h"
 
 #include <functional>
 #include <memory>
@@ -14,6 +14,8 @@
 namespace velm {
 
 class LoginFrm final : public WindowObject {
+    friend class FormInstance<LoginFrm>;
+
 public:
     static LoginFrm& Get();
     static bool Exists() noexcept;

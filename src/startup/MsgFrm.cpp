@@ -3,7 +3,7 @@
 #include "base/Log.h"
 #include "base/PropertyBag.h"
 #include "base/Text.h"
-#include "mainwindow/RectRgn.h"
+#include "controls/RectRgn.h"
 #include "startup/Messages.h"
 
 namespace velm {

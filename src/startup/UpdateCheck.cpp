@@ -3,8 +3,8 @@
 #include "base/Handles.h"
 #include "base/Text.h"
 #include "base/WindowObject.h"
-#include "startup/CKoDownLoadFile.h"
-#include "startup/Manifest.h"
+#include "download/CKoDownLoadFile.h"
+#include "download/Manifest.h"
 #include "startup/Messages.h"
 #include "startup/PublicData.h"
 

@@ -1,5 +1,6 @@
 #include "tabstrip/CTabItem.h"
 
+#include "base/Log.h"
 #include "base/WindowObject.h"
 #include "tabstrip/ITabForm.h"
 #include "tabstrip/IuTab.h"
@@ -29,7 +30,8 @@ void CTabItem::UnloadForm(const std::shared_ptr<ITabForm>& form) noexcept {
             ::DestroyWindow(h);
         }
     } catch (...) {
-        // Unloading is part of tearing down; there is nobody left to report to.
+        // Unloading is part of tearing down; only the log is left to tell.
+        LogCaught("CTabItem: unloading its form");
     }
 }
 

@@ -1,5 +1,6 @@
 #include "tabstrip/mdlTabAPI.h"
 
+#include "base/Dib.h"
 #include "tabstrip/CNineGrid.h"
 #include "tabstrip/CTabError.h"
 
@@ -35,13 +36,7 @@ Surface CreateDibDC(int width, int height, std::uint32_t** bits) {
     if (!screen) {
         Fail("GetDC调用失败");
     }
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDownDib32(width, height);
     void* memory = nullptr;
     UniqueBitmap bitmap(
         width > 0 && height > 0
@@ -64,13 +59,7 @@ std::vector<std::uint32_t> ReadBitmapPixels(HBITMAP bitmap, int& width, int& hei
     if (!::GetObjectA(bitmap, sizeof(info), &info)) {
         return {};
     }
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = info.bmWidth;
-    bi.bmiHeader.biHeight = -info.bmHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDownDib32(info.bmWidth, info.bmHeight);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
     WindowDc screen(nullptr);
     if (!::GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(), &bi,

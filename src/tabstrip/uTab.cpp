@@ -1,5 +1,6 @@
 #include "tabstrip/uTab.h"
 
+#include "base/Log.h"
 #include "base/Text.h"
 #include "base/Units.h"
 #include "tabstrip/ITabForm.h"
@@ -10,24 +11,8 @@
 namespace velm {
 namespace {
 
-constexpr const char* kClassName = "VelmTabStrip";
+constexpr const wchar_t* kClassName = L"VelmTabStrip";
 constexpr COLORREF kSelectedText = RGB(4, 96, 163);
-
-bool RegisterStripClass(WNDPROC proc) {
-    static bool registered = false;
-    if (registered) {
-        return true;
-    }
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = nullptr; // the strip paints every pixel itself
-    wc.lpszClassName = kClassName;
-    registered = ::RegisterClassA(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    return registered;
-}
 
 } // namespace
 
@@ -53,22 +38,6 @@ UniqueFont CaptionFont(LONG weight) {
     return UniqueFont(::CreateFontIndirectA(&lf));
 }
 
-std::int16_t Shift(WPARAM keys) {
-    std::int16_t shift = 0;
-    shift |= (keys & MK_SHIFT) ? 1 : 0;
-    shift |= (keys & MK_CONTROL) ? 2 : 0;
-    shift |= ::GetKeyState(VK_MENU) < 0 ? 4 : 0;
-    return shift;
-}
-
-std::int16_t HeldButtons(WPARAM keys) {
-    std::int16_t buttons = 0;
-    buttons |= (keys & MK_LBUTTON) ? 1 : 0;
-    buttons |= (keys & MK_RBUTTON) ? 2 : 0;
-    buttons |= (keys & MK_MBUTTON) ? 4 : 0;
-    return buttons;
-}
-
 std::int32_t Whole(float v) {
     return static_cast<std::int32_t>(CTabIndex::RoundHalfEven(v));
 }
@@ -86,7 +55,7 @@ uTab::uTab()
 }
 
 uTab::~uTab() {
-    life_.reset();
+    EndLife();
     // Interception ends first, so nothing reaches the strip while it is taken apart.
     c_Subclass.reset();
     items_.reset();
@@ -95,30 +64,24 @@ uTab::~uTab() {
     font_.reset();
     boldFont_.reset();
     FreeBuffers();
-    if (hwnd_) {
-        HWND h = hwnd_;
-        hwnd_ = nullptr;
-        ::SetWindowLongPtrA(h, GWLP_USERDATA, 0);
-        ::DestroyWindow(h);
-    }
+    DestroyNow();
 }
 
 bool uTab::Create(HWND parent, int x, int y, int width, const PropertyBag& design) {
-    if (hwnd_ || !RegisterStripClass(&uTab::WndProc)) {
+    if (hWnd()) {
         return false;
     }
     tabStyle_ = design.ReadLong("TabStyle", tabStyle_);
     tabLeftSize_ = design.ReadLong("TabLeftSize", tabLeftSize_);
     tabRightSize_ = design.ReadLong("TabRightSize", tabRightSize_);
-    HWND h = ::CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
-                               width, Height(), parent, nullptr, ::GetModuleHandleA(nullptr), this);
-    if (!h) {
+    if (!CreateFor(ClassInfo{kClassName}, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
+                   width, Height(), parent)) {
         return false;
     }
     // Every message of the strip's own window passes the interceptor first: it takes over
     // erasing, painting and the pointer-leave message.
-    c_Subclass->ssc_Subclass(hwnd_);
-    c_Subclass->ssc_AddMsg(hwnd_, ALL_MESSAGES, MSG_BEFORE);
+    c_Subclass->ssc_Subclass(hWnd());
+    c_Subclass->ssc_AddMsg(hWnd(), ALL_MESSAGES, MSG_BEFORE);
     return true;
 }
 
@@ -127,8 +90,8 @@ void uTab::WriteProperties(PropertyBag& design) const {
     design.WriteLong("TabLeftSize", tabLeftSize_, 40);
     design.WriteLong("TabRightSize", tabRightSize_, 0);
     RECT r{};
-    if (hwnd_) {
-        ::GetWindowRect(hwnd_, &r);
+    if (Window::hWnd()) {
+        ::GetWindowRect(Window::hWnd(), &r);
     }
     design.SetExtent(PixelsToHimetric(r.right - r.left), PixelsToHimetric(r.bottom - r.top));
 }
@@ -215,16 +178,12 @@ void uTab::Redraw(bool) {
 }
 
 void uTab::ChangeForm(CTabItem*, ITabForm* Form) {
-    try {
+    Guarded("uTab.ChangeForm: AttachForm", [&] {
         if (Form) {
             AttachForm(Form->hWnd());
         }
-    } catch (...) {
-    }
-    try {
-        FitSelectedForm();
-    } catch (...) {
-    }
+    });
+    Guarded("uTab.ChangeForm: FitSelectedForm", [this] { FitSelectedForm(); });
 }
 
 void uTab::Selected(std::int32_t value) {
@@ -242,10 +201,10 @@ void uTab::Selected(std::int32_t value) {
 }
 
 HWND uTab::hParent() {
-    if (!hwnd_ || !::IsWindow(hwnd_)) {
+    if (!hWnd() || !::IsWindow(hWnd())) {
         return nullptr;
     }
-    return ::GetAncestor(hwnd_, GA_ROOT);
+    return ::GetAncestor(hWnd(), GA_ROOT);
 }
 
 // ---- layout and hosting ----
@@ -352,9 +311,9 @@ void uTab::DrawBackground() {
     const int h = Height();
     bool bSkipDefault = false;
     if (OnDrawBackground) {
-        std::weak_ptr<int> alive = life_;
+        AliveGuard alive(*this);
         OnDrawBackground(background_->dc(), width_, h, bSkipDefault);
-        if (alive.expired()) {
+        if (!alive.alive()) {
             return;
         }
     }
@@ -443,14 +402,14 @@ void uTab::DrawTabs(bool bUpdate) {
     }
     ::BitBlt(backBuffer_->dc(), 0, 0, width_, h, background_->dc(), 0, 0, SRCCOPY);
     ::BitBlt(backBuffer_->dc(), tabLeftSize_, 0, area, h, ta, 0, 0, SRCCOPY);
-    if (bUpdate && hwnd_) {
-        WindowDc dc(hwnd_);
+    if (bUpdate && hWnd()) {
+        WindowDc dc(hWnd());
         ::BitBlt(dc.get(), 0, 0, width_, h, backBuffer_->dc(), 0, 0, SRCCOPY);
     }
 }
 
 void uTab::Paint() {
-    PaintScope ps(hwnd_);
+    PaintScope ps(hWnd());
     if (backBuffer_) {
         ::BitBlt(ps.dc(), 0, 0, width_, Height(), backBuffer_->dc(), 0, 0, SRCCOPY);
     }
@@ -461,7 +420,7 @@ void uTab::Paint() {
 void uTab::OnInterceptedMessage(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND hWnd,
                                 UINT uMsg) {
     try {
-        if (hWnd == hwnd_ && bBefore) {
+        if (hWnd == Window::hWnd() && bBefore) {
             switch (uMsg) {
             case WM_ERASEBKGND:
                 bHandled = true;
@@ -483,35 +442,14 @@ void uTab::OnInterceptedMessage(bool bBefore, bool& bHandled, LRESULT& lReturn, 
         }
     } catch (...) {
         // Nothing may unwind into the window system.
+        LogCaught("uTab: intercepted message " + std::to_string(uMsg));
     }
 }
 
-LRESULT CALLBACK uTab::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        auto* self = static_cast<uTab*>(cs->lpCreateParams);
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = hwnd;
-    }
-    auto* self = reinterpret_cast<uTab*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) {
-        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    try {
-        return self->HandleMessage(msg, wParam, lParam);
-    } catch (...) {
-        return 0;
-    }
-}
-
-LRESULT uTab::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    const float x = static_cast<float>(GET_X_LPARAM(lParam));
-    const float y = static_cast<float>(GET_Y_LPARAM(lParam));
+LRESULT uTab::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const MouseMessage mouse = CrackMouse(wParam, lParam);
+    const float x = static_cast<float>(mouse.x);
+    const float y = static_cast<float>(mouse.y);
     switch (msg) {
     case WM_SIZE:
         OnResize();
@@ -529,62 +467,50 @@ LRESULT uTab::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         const std::int16_t button = (msg == WM_LBUTTONDOWN)                              ? 1
                                     : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) ? 2
                                                                                          : 4;
-        ::SetCapture(hwnd_);
-        last_ = {button, Shift(wParam), x, y};
+        ::SetCapture(hWnd());
+        last_ = {button, mouse.shift, x, y};
         Press(button, last_.shift, x, y);
         return 0;
     }
     case WM_LBUTTONDBLCLK:
-        ::SetCapture(hwnd_);
+        ::SetCapture(hWnd());
         DblClick();
         return 0;
     case WM_MOUSEMOVE:
-        Move(HeldButtons(wParam), Shift(wParam), x, y);
+        Move(mouse.buttons, mouse.shift, x, y);
         return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
         const std::int16_t button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : 4;
-        if (HeldButtons(wParam) == 0 && ::GetCapture() == hwnd_) {
+        if (mouse.buttons == 0 && ::GetCapture() == hWnd()) {
             ::ReleaseCapture();
         }
-        Release(button, Shift(wParam), x, y);
+        Release(button, mouse.shift, x, y);
         return 0;
     }
     default:
-        return ::DefWindowProcA(hwnd_, msg, wParam, lParam);
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
 void uTab::OnResize() {
     RECT r{};
-    ::GetClientRect(hwnd_, &r);
+    ::GetClientRect(hWnd(), &r);
     width_ = r.right;
     // Each step runs on its own: a failing one does not keep the next from running.
     if (r.bottom != Height()) {
         RECT w{};
-        ::GetWindowRect(hwnd_, &w);
+        ::GetWindowRect(hWnd(), &w);
         // Sends WM_SIZE again, which then does the rest at the right height.
-        ::SetWindowPos(hwnd_, nullptr, 0, 0, w.right - w.left, Height(),
+        ::SetWindowPos(hWnd(), nullptr, 0, 0, w.right - w.left, Height(),
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         return;
     }
-    try {
-        CreateBuffers();
-    } catch (...) {
-    }
-    try {
-        CalcStandardWidth();
-    } catch (...) {
-    }
-    try {
-        CalcPositions();
-    } catch (...) {
-    }
-    try {
-        DrawAll(true);
-    } catch (...) {
-    }
+    Guarded("uTab.OnResize: CreateBuffers", [this] { CreateBuffers(); });
+    Guarded("uTab.OnResize: CalcStandardWidth", [this] { CalcStandardWidth(); });
+    Guarded("uTab.OnResize: CalcPositions", [this] { CalcPositions(); });
+    Guarded("uTab.OnResize: DrawAll", [this] { DrawAll(true); });
 }
 
 void uTab::RaiseMouse(const MouseEvent& event, std::int32_t index, std::int16_t Button,
@@ -595,7 +521,7 @@ void uTab::RaiseMouse(const MouseEvent& event, std::int32_t index, std::int16_t 
 }
 
 void uTab::Press(std::int16_t Button, std::int16_t Shift, float X, float Y) {
-    std::weak_ptr<int> alive = life_;
+    AliveGuard alive(*this);
     std::int32_t index = 0;
     if (Button == 1) {
         const CTabHit hit = HitTest(Whole(X), Whole(Y));
@@ -612,7 +538,7 @@ void uTab::Press(std::int16_t Button, std::int16_t Shift, float X, float Y) {
             if (TabChanged) {
                 TabChanged();
             }
-            if (alive.expired()) {
+            if (!alive.alive()) {
                 return;
             }
         }
@@ -621,16 +547,16 @@ void uTab::Press(std::int16_t Button, std::int16_t Shift, float X, float Y) {
 }
 
 void uTab::Move(std::int16_t Button, std::int16_t Shift, float X, float Y) {
-    std::weak_ptr<int> alive = life_;
+    AliveGuard alive(*this);
     std::int32_t index = 0;
     if (Button == 0) {
-        c_Subclass->TrackMouseTracking(hwnd_);
+        c_Subclass->TrackMouseTracking(hWnd());
         const CTabHit hit = HitTest(Whole(X), Whole(Y));
         const MouseStates state = hit.onClose ? CloseHot : Normal;
         if (hit.index != hoverIndex_ || state != mouseState_) {
             if (hit.index != hoverIndex_) {
                 RaiseMouse(OnMouseHover, hit.index, Button, Shift, X, Y);
-                if (alive.expired()) {
+                if (!alive.alive()) {
                     return;
                 }
             }
@@ -644,7 +570,7 @@ void uTab::Move(std::int16_t Button, std::int16_t Shift, float X, float Y) {
 }
 
 void uTab::Release(std::int16_t Button, std::int16_t Shift, float X, float Y) {
-    std::weak_ptr<int> alive = life_;
+    AliveGuard alive(*this);
     std::int32_t index = 0;
     if (Button == 1) {
         const CTabHit hit = HitTest(Whole(X), Whole(Y));
@@ -652,7 +578,7 @@ void uTab::Release(std::int16_t Button, std::int16_t Shift, float X, float Y) {
         if (hit.index >= 0 && hit.index < items_->Count() && hit.index == hoverIndex_ &&
             hit.onClose) {
             items_->Remove(hit.index, true);
-            if (alive.expired()) {
+            if (!alive.alive()) {
                 return;
             }
         }
@@ -663,10 +589,10 @@ void uTab::Release(std::int16_t Button, std::int16_t Shift, float X, float Y) {
 }
 
 void uTab::DblClick() {
-    std::weak_ptr<int> alive = life_;
+    AliveGuard alive(*this);
     const Pointer p = last_;
     Press(p.button, p.shift, p.x, p.y);
-    if (alive.expired()) {
+    if (!alive.alive()) {
         return;
     }
     const CTabHit hit = HitTest(Whole(p.x), Whole(p.y));
@@ -674,7 +600,7 @@ void uTab::DblClick() {
 }
 
 void uTab::PointerLeft() {
-    std::weak_ptr<int> alive = life_;
+    AliveGuard alive(*this);
     if (hoverIndex_ != -1) {
         hoverIndex_ = -1;
         DrawTabs(true);

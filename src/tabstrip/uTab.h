@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/Handles.h"
+#include "base/Window.h"
 #include "base/PropertyBag.h"
 #include "frame/CSubclass.h"
 #include "tabstrip/CTabCompositor.h"
@@ -22,7 +23,7 @@
 
 namespace velm {
 
-class uTab : public IuTab {
+class uTab : public Window, public IuTab {
 public:
     enum MouseStates : std::int32_t { Normal = 0, CloseHot = 1, ClosePressed = 2 };
     // ItemIndex by value; Button (1 left, 2 right, 4 middle), Shift (1 shift, 2 ctrl, 4 alt), X
@@ -80,7 +81,7 @@ public:
     std::int32_t Selected() override { return selected_; }
     void Selected(std::int32_t value) override;
     CTabItems& TabItems() override { return *items_; }
-    HWND hWnd() override { return hwnd_; }
+    HWND hWnd() override { return Window::hWnd(); }
     HWND hParent() override;
     uTab* Control() override { return this; }
 
@@ -126,8 +127,9 @@ private:
         float y = 0;
     };
 
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // A failing handler answers 0: the strip's messages are all its own.
+    LRESULT OnHandlerFailed(HWND, UINT, WPARAM, LPARAM) override { return 0; }
     void OnInterceptedMessage(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND hWnd, UINT uMsg);
     void OnResize();
     void Paint();
@@ -154,7 +156,6 @@ private:
     // State.
     std::int32_t selected_ = -1;
     HWND container_ = nullptr;
-    HWND hwnd_ = nullptr;
     int width_ = 0;
     std::int32_t standardWidth_ = 108;
     std::int32_t hoverIndex_ = -1;
@@ -162,7 +163,6 @@ private:
     bool redrawEnabled_ = false;
     Pointer last_;
     // Lets handlers that raise events notice that an event handler destroyed the strip.
-    std::shared_ptr<int> life_ = std::make_shared<int>(0);
     // Owned parts, released in the order the destructor gives.
     // The skins' pixels, for composing the tab area in memory (filled while the skins load).
     SkinPixels skinPixels0_;

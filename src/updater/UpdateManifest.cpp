@@ -1,6 +1,6 @@
 #include "updater/UpdateManifest.h"
 
-#include "startup/Manifest.h"
+#include "download/Manifest.h"
 #include "updater/Hex.h"
 
 #include <limits>

@@ -1,5 +1,6 @@
 #include "updater/Updater.h"
 
+#include "base/Log.h"
 #include "base/Handles.h"
 #include "base/Text.h"
 #include "updater/PeImage.h"
@@ -118,6 +119,7 @@ UpdateOutcome Updater::Run(std::wstring_view parameters, const std::wstring& man
         outcome = Steps(*args, manifestPath, swap);
     } catch (...) {
         // Nothing below throws on purpose; whatever did, the swap is undone before reporting.
+        LogCaught("Updater.Run");
         outcome = swap.RollBack() ? UpdateOutcome::NotReplaced : UpdateOutcome::Lost;
     }
     if (outcome != UpdateOutcome::Updated) {

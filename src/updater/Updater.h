@@ -4,7 +4,7 @@
 // in place and says what happened.
 #pragma once
 
-#include "startup/CKoDownLoadFile.h"
+#include "download/CKoDownLoadFile.h"
 #include "updater/ExecutableSwap.h"
 #include "updater/SignatureVerifier.h"
 #include "updater/UpdateFrm.h"

@@ -5,6 +5,8 @@
 
 #include "Config.h"
 #include "base/Text.h"
+#include "frame/CSubclass.h"
+#include "frame/cFormSubclass.h"
 #include "frame/cSetStyle.h"
 #include "startup/PublicData.h"
 #include "startup/UpdateCheck.h"
@@ -79,6 +81,20 @@ TEST_F(MainWindow, AddressesBecomeTabsCaptionedWithTheirTitles) {
     main->SetURL(kGame1);
     EXPECT_EQ(Tabs().Selected(), 0);
     EXPECT_TRUE(PumpUntil([&] { return Caption(1) == "OrvikVelmora 星辰二区"; }, 10000));
+}
+
+TEST_F(MainWindow, UnloadingAgainAndAgainFreesEveryInterceptionRecord) {
+    for (int round = 0; round < 3; ++round) {
+        main->m_bExit = true;
+        ASSERT_TRUE(main->Unload());
+        // Records that stepped out of their chains go on their release timers.
+        Pump(400);
+        EXPECT_EQ(CSubclass::PendingRecords(), 0u) << "round " << round;
+        EXPECT_EQ(cFormSubclass::PendingRecords(), 0) << "round " << round;
+        main->SetURL(kGame1);
+        main->Show(SW_SHOW);
+        ASSERT_TRUE(main->hWnd());
+    }
 }
 
 TEST_F(MainWindow, StartsFillingTheWorkAreaWithItsParts) {

@@ -1,7 +1,7 @@
 // The whole program under Wine against the demo server: the update offer, the splash, the
 // updater launch and the "/web" shortcut. The login page is answered late, so the splash stays
 // up long enough to be looked at before the login windows take over.
-#include "startup/Manifest.h"
+#include "download/Manifest.h"
 #include "startup/Messages.h"
 #include "startup/UpdateCheck.h"
 #include "startup/PublicData.h"

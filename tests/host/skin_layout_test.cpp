@@ -1,3 +1,4 @@
+#include "base/Units.h"
 #include "controls/SkinLayout.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +10,14 @@ constexpr long kSkinW = 1410; // 94 px
 constexpr long kSkinH = 1275; // 85 px
 
 TEST(SkinLayout, TwipsBecomeTheNearestPixel) {
-    EXPECT_EQ(SkinLayout::Pixels(0), 0);
-    EXPECT_EQ(SkinLayout::Pixels(545), 36);
-    EXPECT_EQ(SkinLayout::Pixels(500), 33);
-    EXPECT_EQ(SkinLayout::Pixels(600), 40);
-    EXPECT_EQ(SkinLayout::Pixels(7), 0);
-    EXPECT_EQ(SkinLayout::Pixels(8), 1); // 0.53 px
-    EXPECT_EQ(SkinLayout::Pixels(-100), -7);
-    EXPECT_EQ(SkinLayout::Pixels(-1000), -67);
+    EXPECT_EQ(TwipsToPixels(0), 0);
+    EXPECT_EQ(TwipsToPixels(545), 36);
+    EXPECT_EQ(TwipsToPixels(500), 33);
+    EXPECT_EQ(TwipsToPixels(600), 40);
+    EXPECT_EQ(TwipsToPixels(7), 0);
+    EXPECT_EQ(TwipsToPixels(8), 1); // 0.53 px
+    EXPECT_EQ(TwipsToPixels(-100), -7);
+    EXPECT_EQ(TwipsToPixels(-1000), -67);
 }
 
 TEST(SkinLayout, TitleStripIsMiddleSlicesThenLeftThenRightEnd) {

@@ -1,5 +1,5 @@
 // The updater's reading of the update manifest, and that it agrees with the client's.
-#include "startup/Manifest.h"
+#include "download/Manifest.h"
 #include "updater/Hex.h"
 #include "updater/UpdateManifest.h"
 

@@ -1,5 +1,5 @@
 // The updater's parameter string, as the client forms it and as a command line carries it.
-#include "startup/Manifest.h"
+#include "download/Manifest.h"
 #include "updater/UpdaterArguments.h"
 
 #include <gtest/gtest.h>

@@ -135,15 +135,4 @@ COLORREF ScreenPixel(int x, int y) {
     return c;
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-    DWORD end = ::GetTickCount() + ms;
-    while (!done()) {
-        if (static_cast<LONG>(end - ::GetTickCount()) <= 0) {
-            return done();
-        }
-        Pump(10);
-    }
-    return true;
-}
-
 } // namespace velm::test

@@ -48,6 +48,4 @@ void Activate(HWND window);
 // A pixel of the screen.
 COLORREF ScreenPixel(int x, int y);
 // Pumps messages until `done` holds or `ms` pass; returns done().
-bool PumpUntil(const std::function<bool()>& done, DWORD ms = 2000);
-
 } // namespace velm::test

@@ -1,5 +1,7 @@
 #include "support/WinTest.h"
 
+#include "base/Dib.h"
+
 #include <psapi.h>
 
 #include <cstdio>
@@ -17,6 +19,17 @@ void Pump(DWORD ms) {
         }
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     } while (static_cast<LONG>(end - ::GetTickCount()) > 0);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD end = ::GetTickCount() + timeoutMs;
+    while (!done()) {
+        if (static_cast<LONG>(end - ::GetTickCount()) <= 0) {
+            return done();
+        }
+        Pump(10);
+    }
+    return true;
 }
 
 struct Search {
@@ -311,13 +324,7 @@ Pixels ReadBitmap(HDC dc, HBITMAP bitmap) {
     }
     px.width = info.bmWidth;
     px.height = info.bmHeight;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = px.width;
-    bi.bmiHeader.biHeight = -px.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDownDib32(px.width, px.height);
     px.bgra.resize(static_cast<size_t>(px.width) * px.height * 4);
     // GetDIBits wants the bitmap not selected into a DC; a selected one is read through a
     // temporary copy.
@@ -378,13 +385,7 @@ Pixels CaptureScreen() {
     px.width = w;
     px.height = h;
     px.bgra.resize(static_cast<size_t>(w) * h * 4);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDownDib32(w, h);
     ::GetDIBits(mem, bmp, 0, h, px.bgra.data(), &bi, DIB_RGB_COLORS);
     ::DeleteObject(bmp);
     ::DeleteDC(mem);

@@ -31,6 +31,8 @@ std::vector<int> MessageBoxButtons(HWND dialog);
 void PressButton(HWND dialog, int id);
 // Pumps this thread's messages for `ms` milliseconds.
 void Pump(DWORD ms);
+// Pumps until `done` holds or `timeoutMs` passed; the last answer of `done`.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 
 // Runs `action` on a helper thread after `delayMs` (for answering a box this thread opens).
 class Later {

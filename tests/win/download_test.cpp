@@ -1,5 +1,5 @@
 // CKoDownLoadFile against a real HTTP server on 127.0.0.1.
-#include "startup/CKoDownLoadFile.h"
+#include "download/CKoDownLoadFile.h"
 
 #include "support/HttpTestServer.h"
 #include "support/WinTest.h"

@@ -1,4 +1,5 @@
 // The image button under Wine: real windows, real GDI surfaces read back, real cursor and input.
+#include "base/Dib.h"
 #include "controls/iButton.h"
 #include "support/SkinTest.h"
 #include "support/WinTest.h"
@@ -22,13 +23,7 @@ using test::PumpUntil;
 Picture MakeStrip(const std::vector<COLORREF>& colours, int sliceWidth, int height,
                   const std::function<COLORREF(int x, int y, COLORREF c)>& paint = {}) {
     const int width = sliceWidth * static_cast<int>(colours.size());
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDownDib32(width, height);
     void* bits = nullptr;
     HBITMAP bmp = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     auto* px = static_cast<std::uint32_t*>(bits);

@@ -16,18 +16,8 @@ namespace {
 
 using test::HttpTestServer;
 using test::Pump;
+using test::PumpUntil;
 using test::Response;
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-    DWORD end = ::GetTickCount() + timeoutMs;
-    while (!done()) {
-        if (static_cast<LONG>(end - ::GetTickCount()) <= 0) {
-            return false;
-        }
-        Pump(10);
-    }
-    return true;
-}
 
 class Splash : public ::testing::Test {
 protected:

@@ -20,17 +20,7 @@ namespace {
 
 using test::HttpTestServer;
 using test::Pump;
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-    DWORD end = ::GetTickCount() + timeoutMs;
-    while (!done()) {
-        if (static_cast<LONG>(end - ::GetTickCount()) <= 0) {
-            return false;
-        }
-        Pump(10);
-    }
-    return true;
-}
+using test::PumpUntil;
 
 std::string LoginPage() {
     return "<!DOCTYPE html><html><head><title>login</title></head>"

@@ -3,6 +3,7 @@
 // objects and private memory are sampled; after a warm-up none may grow beyond a small fixed
 // bound. The counts come from VELM_TAB_SOAK_CYCLES and VELM_LOGIN_SOAK_CYCLES (scripts/bench
 // runs the full ones; the test run uses smaller ones to stay quick).
+#include "base/ProcessMemory.h"
 #include "mainwindow/WebUrl.h"
 #include "startup/LoginBgFrm.h"
 #include "startup/LoginFrm.h"
@@ -13,8 +14,6 @@
 #include "support/WinTest.h"
 
 #include <gtest/gtest.h>
-
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -28,6 +27,7 @@ namespace {
 
 using test::HttpTestServer;
 using test::Pump;
+using test::PumpUntil;
 
 int Cycles(const char* variable, int fallback) {
     char text[32] = {};
@@ -35,17 +35,6 @@ int Cycles(const char* variable, int fallback) {
         return std::atoi(text);
     }
     return fallback;
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-    DWORD end = ::GetTickCount() + timeoutMs;
-    while (!done()) {
-        if (static_cast<LONG>(end - ::GetTickCount()) <= 0) {
-            return false;
-        }
-        Pump(5);
-    }
-    return true;
 }
 
 // GDI objects of this process. Wine answers GetGuiResources with 0; there a GDI handle's low word
@@ -77,34 +66,8 @@ long UserObjects() {
     return n;
 }
 
-// Committed private bytes of `process`: PrivateUsage where the system fills it in; Wine leaves it
-// 0, and there the committed private regions of the address space are added up instead, which is
-// what PrivateUsage counts.
-SIZE_T PrivateBytes(HANDLE process) {
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
-    pmc.cb = sizeof(pmc);
-    if (::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
-                               sizeof(pmc)) &&
-        pmc.PrivateUsage > 0) {
-        return pmc.PrivateUsage;
-    }
-    SIZE_T total = 0;
-    MEMORY_BASIC_INFORMATION info{};
-    for (auto* at = static_cast<char*>(nullptr);
-         ::VirtualQueryEx(process, at, &info, sizeof(info)) == sizeof(info);
-         at = static_cast<char*>(info.BaseAddress) + info.RegionSize) {
-        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) {
-            total += info.RegionSize;
-        }
-        if (static_cast<char*>(info.BaseAddress) + info.RegionSize <= at) {
-            break;
-        }
-    }
-    return total;
-}
-
 long PrivateKiB() {
-    return static_cast<long>(PrivateBytes(::GetCurrentProcess()) / 1024);
+    return static_cast<long>(CommittedPrivateBytes(::GetCurrentProcess()) / 1024);
 }
 
 struct Sample {

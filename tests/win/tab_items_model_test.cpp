@@ -6,6 +6,8 @@
 #include "tabstrip/ITabForm.h"
 #include "tabstrip/IuTab.h"
 
+#include "support/FakeTabForm.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,22 +35,7 @@ HWND MakeWindow() {
                              nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
 }
 
-class Form : public ITabForm {
-public:
-    Form() : hwnd_(MakeWindow()) {}
-    ~Form() override {
-        if (::IsWindow(hwnd_)) {
-            ::DestroyWindow(hwnd_);
-        }
-    }
-    HWND hWnd() override { return hwnd_; }
-    void Initialize(IuTab*, CTabItem*) override {}
-    void RefreshPage() override {}
-    bool Open() const { return ::IsWindow(hwnd_) != FALSE; }
-
-private:
-    HWND hwnd_;
-};
+using Form = test::FakeTabForm;
 
 class Strip : public IuTab {
 public:

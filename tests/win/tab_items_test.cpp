@@ -5,6 +5,7 @@
 #include "tabstrip/IuTab.h"
 
 #include "base/WindowObject.h"
+#include "support/FakeTabForm.h"
 #include "support/WinTest.h"
 
 #include <gtest/gtest.h>
@@ -49,27 +50,11 @@ HWND MakeTopLevel(const char* name, DWORD style = WS_OVERLAPPEDWINDOW) {
                              ::GetModuleHandleA(nullptr), nullptr);
 }
 
-class RecordingForm : public ITabForm {
+// The recording page form: what happens to it goes into the calls being recorded.
+class RecordingForm : public test::FakeTabForm {
 public:
     explicit RecordingForm(std::string name, DWORD style = WS_OVERLAPPEDWINDOW)
-        : name_(std::move(name)), hwnd_(MakeTopLevel(name_.c_str(), style)) {}
-    ~RecordingForm() override {
-        if (::IsWindow(hwnd_)) {
-            ::DestroyWindow(hwnd_);
-        }
-    }
-    HWND hWnd() override { return hwnd_; }
-    void Initialize(IuTab* strip, CTabItem* item) override {
-        Record("Initialize " + name_ + (strip ? " strip" : " none") + (item ? " item" : ""));
-        lastItem = item;
-    }
-    void RefreshPage() override { Record("RefreshPage " + name_); }
-
-    CTabItem* lastItem = nullptr;
-
-private:
-    std::string name_;
-    HWND hwnd_;
+        : FakeTabForm(std::move(name), &velm::Record, style) {}
 };
 
 // A hosted form that is a window object, as the program's own forms are: unloading it runs its

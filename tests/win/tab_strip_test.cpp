@@ -7,6 +7,7 @@
 #include "tabstrip/ITabForm.h"
 #include "tabstrip/mdlTabAPI.h"
 
+#include "support/FakeTabForm.h"
 #include "support/WinTest.h"
 
 #include <gdiplus.h>
@@ -43,31 +44,15 @@ void RegisterPlain() {
     }
 }
 
-class Form : public ITabForm {
+// A page form whose refreshes, when it is given an event list, go into it.
+class Form : public test::FakeTabForm {
 public:
     explicit Form(std::vector<std::string>* log = nullptr, std::string name = {})
-        : log_(log), name_(std::move(name)) {
-        RegisterPlain();
-        hwnd_ = ::CreateWindowExA(0, "VelmTabStripTestWindow", "form", WS_OVERLAPPEDWINDOW, 50, 50,
-                                  320, 240, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-    }
-    ~Form() override {
-        if (::IsWindow(hwnd_)) {
-            ::DestroyWindow(hwnd_);
-        }
-    }
-    HWND hWnd() override { return hwnd_; }
-    void Initialize(IuTab*, CTabItem*) override {}
-    void RefreshPage() override {
-        if (log_) {
-            log_->push_back("RefreshPage " + name_);
-        }
-    }
-
-private:
-    std::vector<std::string>* log_;
-    std::string name_;
-    HWND hwnd_ = nullptr;
+        : FakeTabForm(name, [log](const std::string& event) {
+              if (log && event.rfind("RefreshPage ", 0) == 0) {
+                  log->push_back(event);
+              }
+          }) {}
 };
 
 struct Host {

@@ -1,5 +1,6 @@
-#include "startup/CKoDownLoadFile.h"
+#include "download/CKoDownLoadFile.h"
 
+#include "base/Log.h"
 #include "base/Handles.h"
 #include "base/WindowObject.h"
 
@@ -102,6 +103,7 @@ bool CKoDownLoadFile::DownLoadFile(const std::string& strURLFile, const std::str
     try {
         result = Transfer(strURLFile, strSaveFile, bHidden, bRaiseEvent);
     } catch (...) {
+        LogCaught("CKoDownLoadFile.DownLoadFile(" + strURLFile + ")");
         result = false;
     }
     busy_ = false;

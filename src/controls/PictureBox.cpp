@@ -1,12 +1,13 @@
-#include "browser/PictureBox.h"
+#include "controls/PictureBox.h"
 
 namespace velm {
 
-PictureBox::PictureBox(COLORREF background, int left, int top, int width, int height)
+PictureBox::PictureBox(COLORREF background, long left, long top, long width, long height)
     : background_(background), left_(left), top_(top), width_(width), height_(height) {}
 
-bool PictureBox::Create() {
-    if (!Load()) {
+bool PictureBox::Create(HWND parent) {
+    if (!hWnd() && !CreateControl(L"velm.PictureBox", parent, left_, top_, width_, height_,
+                                  WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS)) {
         return false;
     }
     ::ShowWindow(hWnd(), SW_SHOWNA);
@@ -18,18 +19,6 @@ void PictureBox::SetPicture(UniqueBitmap bitmap) {
     if (hWnd()) {
         ::InvalidateRect(hWnd(), nullptr, FALSE);
     }
-}
-
-FormDesign PictureBox::Design() const {
-    FormDesign d;
-    d.className = L"velm.PictureBox";
-    d.style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-    d.parent = parent_;
-    d.left = left_;
-    d.top = top_;
-    d.clientWidth = width_;
-    d.clientHeight = height_;
-    return d;
 }
 
 LRESULT PictureBox::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -62,7 +51,7 @@ LRESULT PictureBox::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         ArrowCursor();
         return 0;
     default:
-        return WindowObject::WndProc(hwnd, msg, wParam, lParam);
+        return ControlWindow::WndProc(hwnd, msg, wParam, lParam);
     }
 }
 

@@ -4,35 +4,33 @@
 #pragma once
 
 #include "base/Handles.h"
-#include "base/WindowObject.h"
+#include "controls/ControlWindow.h"
 
 #include <functional>
 
 namespace velm {
 
-class PictureBox final : public WindowObject {
+class PictureBox final : public ControlWindow {
 public:
-    // Position and size in pixels of the parent's client area.
-    PictureBox(COLORREF background, int left, int top, int width, int height);
+    // Position and size in twips of the parent's client area.
+    PictureBox(COLORREF background, long left, long top, long width, long height);
 
-    void SetParent(HWND parent) noexcept { parent_ = parent; }
-    // Creates the window (a child of the parent given before) and shows it.
-    bool Create();
+    // Creates the window as a child of `parent` and shows it.
+    bool Create(HWND parent);
+    void Destroy() { DestroyNow(); }
     // Shows `bitmap` at (0, 0), unscaled; the box keeps it.
     void SetPicture(UniqueBitmap bitmap);
     HBITMAP Picture() const noexcept { return picture_.get(); }
 
-    // Raised with the new client size on every resize.
+    // Raised with the new client size in pixels on every resize.
     std::function<void(int width, int height)> Resized;
 
 protected:
-    FormDesign Design() const override;
     LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     COLORREF background_;
-    int left_, top_, width_, height_;
-    HWND parent_ = nullptr;
+    long left_, top_, width_, height_;
     UniqueBitmap picture_;
 };
 

@@ -1,4 +1,4 @@
-#include "startup/Startup.h"
+#include "app/Startup.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "startup/Startup.h"
+#include "app/Startup.h"
 
 #include "base/EventLog.h"
 #include "base/WindowObject.h"

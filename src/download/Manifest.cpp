@@ -1,4 +1,4 @@
-#include "startup/Manifest.h"
+#include "download/Manifest.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "mainwindow/RectRgn.h"
+#include "controls/RectRgn.h"
 
 #include "base/Handles.h"
 
