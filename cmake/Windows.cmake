@@ -125,3 +125,10 @@ foreach(b ${VELM_BENCH})
 endforeach()
 
 include(${CMAKE_SOURCE_DIR}/cmake/UpdateRelease.cmake)
+
+# A build for real hosts that still trusts the development key must not configure at all.
+set(VELM_KEY_CHECK_TREE ${CMAKE_BINARY_DIR}/key-check-tree)
+add_test(NAME release_refuses_development_key COMMAND sh -c
+    "rm -rf '${VELM_KEY_CHECK_TREE}' && '${CMAKE_COMMAND}' -S '${CMAKE_SOURCE_DIR}' -B '${VELM_KEY_CHECK_TREE}' -G Ninja -DCMAKE_TOOLCHAIN_FILE='${CMAKE_TOOLCHAIN_FILE}' -DVELM_STATIC_SERVER=http://static.example.com; status=$?; rm -rf '${VELM_KEY_CHECK_TREE}'; exit $status")
+set_tests_properties(release_refuses_development_key PROPERTIES
+    PASS_REGULAR_EXPRESSION "VELM_STATIC_SERVER=http://static.example.com is not the local demo server")
