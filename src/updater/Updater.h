@@ -6,9 +6,9 @@
 
 #include "startup/CKoDownLoadFile.h"
 #include "updater/ExecutableSwap.h"
-#include "updater/SignatureVerifier.h"
+#include "startup/SignatureVerifier.h"
 #include "updater/UpdateFrm.h"
-#include "updater/UpdateManifest.h"
+#include "startup/UpdateManifest.h"
 #include "updater/UpdaterArguments.h"
 
 #include <windows.h>
@@ -34,6 +34,7 @@ enum class UpdateOutcome {
     NoManifest,
     BadManifest,
     BadSignature,
+    NotNewer,
     StillRunning,
     Cancelled,
     DownloadFailed,

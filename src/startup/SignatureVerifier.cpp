@@ -1,6 +1,6 @@
-#include "updater/SignatureVerifier.h"
+#include "startup/SignatureVerifier.h"
 
-#include "updater/Sha256.h"
+#include "startup/Sha256.h"
 
 #include <cstring>
 

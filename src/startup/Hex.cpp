@@ -1,4 +1,4 @@
-#include "updater/Hex.h"
+#include "startup/Hex.h"
 
 namespace velm {
 namespace {
