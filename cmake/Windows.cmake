@@ -1,6 +1,6 @@
 # Cross build: the product, the updater and the tests that run under Wine.
 set(VELM_SYSTEM_LIBS wininet gdiplus ole32 oleaut32 uuid comctl32 msimg32 shell32 user32 gdi32
-    advapi32 shlwapi bcrypt)
+    advapi32 shlwapi bcrypt urlmon)
 
 # The resource table: velm.rc through windres to a .res, then the named types appended by
 # tools/mkres.py, then the whole table to one COFF object for the link.
