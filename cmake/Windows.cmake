@@ -1,6 +1,6 @@
 # Cross build: the product, the updater and the tests that run under Wine.
 set(VELM_SYSTEM_LIBS wininet gdiplus ole32 oleaut32 uuid comctl32 msimg32 shell32 user32 gdi32
-    advapi32 shlwapi bcrypt)
+    advapi32 shlwapi bcrypt urlmon)
 
 # The resource table: velm.rc through windres to a .res, then the named types appended by
 # tools/mkres.py, then the whole table to one COFF object for the link.
@@ -135,3 +135,10 @@ foreach(b ${VELM_BENCH})
 endforeach()
 
 include(${CMAKE_SOURCE_DIR}/cmake/UpdateRelease.cmake)
+
+# A build for real hosts that still trusts the development key must not configure at all.
+set(VELM_KEY_CHECK_TREE ${CMAKE_BINARY_DIR}/key-check-tree)
+add_test(NAME release_refuses_development_key COMMAND sh -c
+    "rm -rf '${VELM_KEY_CHECK_TREE}' && '${CMAKE_COMMAND}' -S '${CMAKE_SOURCE_DIR}' -B '${VELM_KEY_CHECK_TREE}' -G Ninja -DCMAKE_TOOLCHAIN_FILE='${CMAKE_TOOLCHAIN_FILE}' -DVELM_STATIC_SERVER=http://static.example.com; status=$?; rm -rf '${VELM_KEY_CHECK_TREE}'; exit $status")
+set_tests_properties(release_refuses_development_key PROPERTIES
+    PASS_REGULAR_EXPRESSION "VELM_STATIC_SERVER=http://static.example.com is not the local demo server")

@@ -80,4 +80,11 @@ Section "Uninstall"
   Delete "${SHORTCUT}"
   RMDir "$SMPROGRAMS\${FOLDER}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ; What the client wrote outside its folder: the browser's document mode for its name, and the
+  ; files it keeps in the temporary folder (the manifest is hidden; Delete removes it anyway).
+  DeleteRegValue HKCU "Software\Microsoft\Internet Explorer\Main\FeatureControl\FEATURE_BROWSER_EMULATION" "velm.exe"
+  Delete "$TEMP\velm.ico"
+  Delete "$TEMP\update.txt"
+  Delete "$TEMP\update.txt.part"
+  Delete "$TEMP\Update.exe"
 SectionEnd

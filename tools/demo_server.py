@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The local demo server: everything the client asks the network for, on 127.0.0.1.
 
-  /gamehome/velm/update.txt   the update manifest (version line from --version)
+  /gamehome/velm/update.txt   the update manifest (version line from --version), signed with the
+                              development key like a release's (the client offers nothing else)
   /velm/login/                the login page; its links drive the client through app:// addresses
   /velm/game/1/, /velm/game/2/  two game pages with titles
   /velm/                      the operator's official site
@@ -24,6 +25,7 @@ Release modes, for showing and testing the updater:
 With --control, tests may replace any path's answer:
   GET /__control/set?path=/x&status=200&body=...   (body URL-encoded; type=text/html etc.)
   GET /__control/version?value=1.1.1               the version line of the plain manifest
+  GET /__control/version?value=2.0.0&signed=0      the same without signature (a forged manifest)
   GET /__control/release?mode=good                 the release mode (needs --release-dir)
   GET /__control/requests                          paths asked for since the last reset
   GET /__control/delay?path=/x&ms=1500             answer `path` that much later
@@ -51,6 +53,12 @@ import threading
 import time
 import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import velm_sign  # noqa: E402  (beside this file)
+
+DEVELOPMENT_KEY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "keys",
+                               "DEVELOPMENT-ONLY-update-key.pem")
 
 HOST = "127.0.0.1"
 
@@ -127,6 +135,7 @@ def tampered_manifest(manifest, exe):
 class State:
     def __init__(self, version, base, release_dirs=None, release_mode="off"):
         self.version = version
+        self.signed = True
         self.base = base
         self.lock = threading.Lock()
         self.overrides = {}
@@ -157,10 +166,29 @@ class State:
             return 200, "application/octet-stream", exe
         return None
 
+    def signed_manifest(self, target):
+        """The plain manifest as a release's: the client checks the signature before it offers."""
+        exe = b"MZ no release here"
+        if target in self.release_dirs:
+            try:
+                exe = self.release_file(target, "velm.exe")
+            except OSError:
+                pass
+        prefix = X64 if target == "x64" else "/gamehome/velm/"
+        url = self.base + prefix + "release/velm.exe"
+        try:
+            body = velm_sign.manifest_body(self.version, url, exe)
+        except SystemExit:  # a version no release could carry: the client refuses it unsigned
+            return f"[velm]\r\nversion={self.version}\r\n".encode("ascii")
+        return velm_sign.sign_body(velm_sign.load_private(DEVELOPMENT_KEY), body)
+
     def builtin(self, path):
-        if target_path(path)[1] == MANIFEST:
-            text = f"[velm]\r\nversion={self.version}\r\n"
-            return 200, "text/plain", text.encode("ascii")
+        target, client_path = target_path(path)
+        if client_path == MANIFEST:
+            if not self.signed:
+                text = f"[velm]\r\nversion={self.version}\r\n"
+                return 200, "text/plain", text.encode("ascii")
+            return 200, "text/plain", self.signed_manifest(target)
         if path in ("/velm/login/", "/velm/login"):
             return 200, "text/html; charset=utf-8", login_page(self.base).encode("utf-8")
         if path in ("/velm/game/1/", "/velm/game/1"):
@@ -301,6 +329,7 @@ def make_handler(state, control):
             elif url.path == "/__control/version":
                 with state.lock:
                     state.version = query.get("value", ["1.1.0"])[0]
+                    state.signed = query.get("signed", ["1"])[0] != "0"
             elif url.path == "/__control/release":
                 mode = query.get("mode", ["good"])[0]
                 if mode not in RELEASE_MODES or (mode != "off" and not state.release_dirs):
@@ -325,6 +354,7 @@ def make_handler(state, control):
                     state.overrides.clear()
                     state.delays.clear()
                     state.version = state.initial_version
+                    state.signed = True
                     state.release_mode = state.initial_release_mode
                     state.requests.clear()
             else:

@@ -82,6 +82,11 @@ struct Global {
     static Handle Invalid() noexcept { return nullptr; }
     static void Close(Handle h) noexcept { ::GlobalFree(h); }
 };
+struct Module {
+    using Handle = HMODULE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::FreeLibrary(h); }
+};
 struct Window {
     using Handle = HWND;
     static Handle Invalid() noexcept { return nullptr; }
@@ -103,6 +108,7 @@ using UniqueIcon = Unique<traits::Icon>;
 using UniqueMenu = Unique<traits::Menu>;
 using UniqueGlobal = Unique<traits::Global>;
 using UniqueWindow = Unique<traits::Window>;
+using UniqueModule = Unique<traits::Module>;
 
 // A window's DC from GetDC, released with the window it came from.
 class WindowDc {

@@ -6,6 +6,7 @@
 #include <exdispid.h>
 #include <mshtmhst.h>
 #include <mshtml.h>
+#include <urlmon.h>
 #include <ocidl.h>
 
 #include <vector>
@@ -420,9 +421,27 @@ std::wstring CSystemBrowser::EnsureModernDocumentMode() {
     return name;
 }
 
+void CSystemBrowser::EnableProcessLockdowns() {
+    // The lockdowns Internet Explorer turns on for itself, for this process only (the player's
+    // registry is left alone): pages in the client's window get no local-machine rights, cannot
+    // climb to a more trusted zone, have their content type taken from the server, open no
+    // unrestricted windows, and start no file download or ActiveX install on their own.
+    for (INTERNETFEATURELIST feature :
+         {FEATURE_LOCALMACHINE_LOCKDOWN, FEATURE_ZONE_ELEVATION, FEATURE_MIME_SNIFFING,
+          FEATURE_MIME_HANDLING, FEATURE_WINDOW_RESTRICTIONS, FEATURE_RESTRICT_FILEDOWNLOAD,
+          FEATURE_RESTRICT_ACTIVEXINSTALL}) {
+        HRESULT hr = ::CoInternetSetFeatureEnabled(feature, SET_FEATURE_ON_PROCESS, TRUE);
+        if (FAILED(hr)) {
+            LogCallFailed("CoInternetSetFeatureEnabled " + std::to_string(feature), hr);
+        }
+    }
+}
+
 std::unique_ptr<IBrowser> CSystemBrowser::Create(HWND parent, const RECT& place) {
     static const bool modeSet = !EnsureModernDocumentMode().empty();
     (void)modeSet;
+    static const bool lockedDown = (EnableProcessLockdowns(), true);
+    (void)lockedDown;
     std::unique_ptr<CSystemBrowser> self(new CSystemBrowser());
     self->parent_ = parent;
     self->place_ = place;

@@ -38,6 +38,8 @@ public:
     // under the per-user FEATURE_BROWSER_EMULATION key; this lists the running executable with
     // the standards mode of the newest engine (11001). Returns the value name written.
     static std::wstring EnsureModernDocumentMode();
+    // Turns on, for this process, the browser lockdowns the system browser uses for itself.
+    static void EnableProcessLockdowns();
     static constexpr unsigned long kEmulationMode = 11001;
 
     // Controls whose release waits for their event to return (destroyed inside a handler).

@@ -2,6 +2,7 @@
 
 #include "base/Log.h"
 #include "base/Handles.h"
+#include "base/Log.h"
 #include "base/WindowObject.h"
 
 #include <windows.h>
@@ -28,11 +29,31 @@ DWORD QueryNumber(HINTERNET request, DWORD what, bool& present) {
     return present ? value : 0;
 }
 
-void SetTimeouts(HINTERNET handle) {
+// The end of a call's time, or none.
+class Deadline {
+public:
+    explicit Deadline(unsigned long ms) : ms_(ms), start_(::GetTickCount()) {}
+    bool Passed() const { return ms_ != 0 && ::GetTickCount() - start_ >= ms_; }
+    // The longest a single network step may wait from now.
+    DWORD StepMs() const {
+        DWORD step = CKoDownLoadFile::kTimeoutMs;
+        if (ms_ != 0) {
+            DWORD elapsed = ::GetTickCount() - start_;
+            DWORD left = elapsed >= ms_ ? 1 : ms_ - elapsed;
+            step = left < step ? left : step;
+        }
+        return step;
+    }
+
+private:
+    unsigned long ms_;
+    DWORD start_;
+};
+
+void SetTimeouts(HINTERNET handle, DWORD ms) {
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                          INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
                          INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
-        DWORD ms = CKoDownLoadFile::kTimeoutMs;
         ::InternetSetOptionA(handle, option, &ms, sizeof(ms));
     }
 }
@@ -41,7 +62,7 @@ void SetTimeouts(HINTERNET handle) {
 // InternetOpenUrlA with INTERNET_FLAG_RELOAD makes it); nothing on failure. `http` tells whether
 // the address was one of those; `connection` keeps the connection the request needs.
 UniqueInternet OpenHttp(HINTERNET root, const std::string& url, UniqueInternet& connection,
-                        bool& http) {
+                        bool& http, const Deadline& deadline) {
     http = false;
     char host[INTERNET_MAX_HOST_NAME_LENGTH] = {};
     char user[INTERNET_MAX_USER_NAME_LENGTH] = {};
@@ -82,7 +103,7 @@ UniqueInternet OpenHttp(HINTERNET root, const std::string& url, UniqueInternet& 
     if (!request) {
         return UniqueInternet();
     }
-    SetTimeouts(request.get());
+    SetTimeouts(request.get(), deadline.StepMs());
     if (!::HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
         return UniqueInternet();
     }
@@ -125,15 +146,16 @@ bool CKoDownLoadFile::Transfer(const std::string& strURLFile, const std::string&
     // and with it the start-up of the client, for good. Set on the root handle they reach every
     // handle made from it on Windows; Wine keeps only the connect time-out there, so an HTTP
     // address is opened in its steps with the times set on the request before it is sent.
-    SetTimeouts(root.get());
+    const Deadline deadline(limits.maxTotalMs);
+    SetTimeouts(root.get(), deadline.StepMs());
     UniqueInternet connection;
     bool http = false;
-    UniqueInternet request = OpenHttp(root.get(), strURLFile, connection, http);
+    UniqueInternet request = OpenHttp(root.get(), strURLFile, connection, http, deadline);
     if (!http) {
         request.reset(::InternetOpenUrlA(root.get(), strURLFile.c_str(), nullptr, 0,
                                          INTERNET_FLAG_RELOAD, 0));
     }
-    if (!request) {
+    if (!request || deadline.Passed()) {
         return false;
     }
     bool present = false;
@@ -143,7 +165,7 @@ bool CKoDownLoadFile::Transfer(const std::string& strURLFile, const std::string&
     }
     const auto length =
         static_cast<std::int32_t>(QueryNumber(request.get(), HTTP_QUERY_CONTENT_LENGTH, present));
-    if (length == 0) {
+    if (length == 0 || (limits.maxBytes > 0 && length > limits.maxBytes)) {
         return false;
     }
     if (bRaiseEvent && QueryFileInfo) {
@@ -170,6 +192,10 @@ bool CKoDownLoadFile::Transfer(const std::string& strURLFile, const std::string&
     bool broken = false;
     while (!stop_) {
         DWORD got = 0;
+        // A server that sends a byte now and then would renew a per-read time-out for ever.
+        DWORD stepMs = deadline.StepMs();
+        ::InternetSetOptionA(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &stepMs,
+                             sizeof(stepMs));
         if (!::InternetReadFile(request.get(), buffer.data(), kPieceSize, &got)) {
             broken = true; // the connection failed before the server's data ended
             break;
@@ -178,10 +204,19 @@ bool CKoDownLoadFile::Transfer(const std::string& strURLFile, const std::string&
             break;
         }
         DWORD written = 0;
-        ::WriteFile(file.get(), buffer.data(), got, &written, nullptr);
+        if (!::WriteFile(file.get(), buffer.data(), got, &written, nullptr) || written != got) {
+            // A full disk must not turn a good earlier file into a short one.
+            LogCallFailed("WriteFile " + part, ::GetLastError());
+            broken = true;
+            break;
+        }
         total += got;
         if (total > std::numeric_limits<std::int32_t>::max()) {
             broken = true; // the running total no longer fits the reported 32-bit count
+            break;
+        }
+        if ((limits.maxBytes > 0 && total > limits.maxBytes) || deadline.Passed()) {
+            broken = true;
             break;
         }
         if (bRaiseEvent && Loading) {

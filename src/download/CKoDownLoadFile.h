@@ -15,6 +15,15 @@ public:
     // counts as failed.
     static constexpr unsigned long kTimeoutMs = 10000;
 
+    // Bounds of one call, 0 for none: past either the call ends as a failed download. The body
+    // may not exceed maxBytes; connection, request and body together may not take longer than
+    // maxTotalMs.
+    struct Limits {
+        std::int64_t maxBytes = 0;
+        unsigned long maxTotalMs = 0;
+    };
+    Limits limits;
+
     // Events, raised only when DownLoadFile's bRaiseEvent is true, in this declared order.
     std::function<void(std::int32_t dwFileTotalLen)> QueryFileInfo;
     std::function<void(std::int32_t dwRecivedLen)> Loading;

@@ -14,6 +14,7 @@
 #include "startup/Messages.h"
 #include "startup/MsgFrm.h"
 #include "startup/PublicData.h"
+#include "startup/AppCommand.h"
 #include "startup/UpdateCheck.h"
 
 #include "Config.h"
@@ -575,7 +576,14 @@ HDDEDATA CALLBACK WebMainFrm::DdeCallback(UINT type, UINT, HCONV, HSZ hsz1, HSZ,
             DWORD size = ::DdeGetData(data, nullptr, 0, 0);
             std::vector<wchar_t> text(size / sizeof(wchar_t) + 1, L'\0');
             ::DdeGetData(data, reinterpret_cast<BYTE*>(text.data()), size, 0);
-            self->DdeExecute(Narrow(text.data()));
+            std::string command = Narrow(text.data());
+            if (!IsGameAddress(command)) {
+                // Any local program may send this; only a web address becomes a tab.
+                LogError("WebMainFrm.DdeCallback: refused, not a web address: " +
+                         command.substr(0, 256));
+                return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
+            }
+            self->DdeExecute(command);
             return reinterpret_cast<HDDEDATA>(DDE_FACK);
         }
         default:

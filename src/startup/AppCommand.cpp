@@ -48,4 +48,44 @@ std::optional<std::string> GameAddress(std::string_view address) {
     return std::string(field);
 }
 
+bool IsGameAddress(std::string_view address) {
+    constexpr std::size_t kMaxLength = 2048;
+    if (address.size() > kMaxLength) {
+        return false;
+    }
+    for (char c : address) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == '\\') {
+            return false;
+        }
+    }
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    std::size_t schemeEnd = address.find("://");
+    if (schemeEnd == std::string_view::npos) {
+        return false;
+    }
+    std::string scheme;
+    for (char c : address.substr(0, schemeEnd)) {
+        scheme += lower(c);
+    }
+    if (scheme != "http" && scheme != "https") {
+        return false;
+    }
+    std::string_view rest = address.substr(schemeEnd + 3);
+    std::string_view authority = rest.substr(0, rest.find_first_of("/?#"));
+    if (authority.find('@') != std::string_view::npos) {
+        return false;
+    }
+    std::size_t colon = authority.rfind(':');
+    std::string_view host = authority.substr(0, colon);
+    if (colon != std::string_view::npos) {
+        std::string_view port = authority.substr(colon + 1);
+        if (port.empty() || port.size() > 5 ||
+            port.find_first_not_of("0123456789") != std::string_view::npos) {
+            return false;
+        }
+    }
+    return !host.empty();
+}
+
 } // namespace velm

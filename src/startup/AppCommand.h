@@ -25,4 +25,10 @@ std::vector<std::string_view> SplitFields(std::string_view address);
 // field or it is empty, so a malformed command opens nothing.
 std::optional<std::string> GameAddress(std::string_view address);
 
+// Whether `address` may be opened as a game in the client's trusted window: an absolute http or
+// https address with a host, at most 2048 characters, without control characters, backslashes or
+// user information. Anything else (file:, UNC paths, javascript:, res:, look-alike hosts such as
+// "http://site@elsewhere/") could open local content or send the player's credentials away.
+bool IsGameAddress(std::string_view address);
+
 } // namespace velm

@@ -70,6 +70,8 @@ void LoadFrm::OnLoad() {
         TerminateNow();
     }
     image_.Show(hWnd(), 102);
+    // This client got as far as its splash: the one an update replaced is no longer needed.
+    DiscardUpdateBackup();
     if (g_loginLoader) {
         g_loginLoader();
     }

@@ -1,6 +1,7 @@
 #include "startup/LoginFrm.h"
 
 #include "base/Handles.h"
+#include "base/Log.h"
 #include "base/Text.h"
 #include "base/Units.h"
 #include "startup/AppCommand.h"
@@ -171,6 +172,13 @@ void LoginFrm::OnBeforeNavigate2(const std::string& url, bool& cancel) {
         std::optional<std::string> game = GameAddress(url);
         if (!game) {
             // No game address: nothing to open, so the login stays for another choice.
+            cancel = true;
+            return;
+        }
+        if (!IsGameAddress(*game)) {
+            // A frame of the page could name local content or a share; the login stays.
+            LogError("LoginFrm: app://loadgame refused, not a web address: " +
+                     game->substr(0, 256));
             cancel = true;
             return;
         }

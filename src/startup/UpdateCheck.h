@@ -16,15 +16,28 @@ class CKoDownLoadFile;
 inline constexpr const char* kManifestPath =
     sizeof(void*) == 4 ? "/gamehome/velm/update.txt" : "/gamehome/velm/x64/update.txt";
 
+// Bounds of the manifest's download: a manifest is a few hundred bytes.
+inline constexpr long long kManifestMaxBytes = 64 * 1024;
+inline constexpr unsigned long kManifestMaxMs = 15000;
+
 std::string ManifestUrl();
+// Fetches the manifest to `local` within the bounds above.
+bool DownloadManifest(CKoDownLoadFile& downloader, const std::string& local);
 std::string LocalManifestPath();
 std::string CurrentVersion();
 // Writes resource "UPDATE" 101 to the temporary directory as Update.exe and starts it with the
 // parameter string of this executable.
 void StartUpdater();
 
-enum class ManifestVersion { Missing, NoVersionLine, Equal, Different };
-// Reads the local manifest file's version line and compares it with CurrentVersion().
+// Refused: another version, but a manifest the updater would refuse (unsigned, forged, or not
+// newer than this client without saying that a roll-back is intended).
+// Removes the previous executable an update kept beside this one ("<exe>.old"), once this client
+// has shown that it starts.
+void DiscardUpdateBackup();
+
+enum class ManifestVersion { Missing, NoVersionLine, Equal, Different, Refused };
+// Reads the local manifest file's version line and compares it with CurrentVersion(); another
+// version counts only when the updater would install it.
 ManifestVersion ReadLocalManifest(const std::string& path);
 
 // At start-up: silent when there is no manifest or the versions are equal; a different version

@@ -1,6 +1,9 @@
 #include "updater/ExecutableSwap.h"
 
 #include "base/Handles.h"
+#include "base/Log.h"
+#include "base/Text.h"
+#include "updater/PeImage.h"
 
 #include <windows.h>
 
@@ -16,14 +19,66 @@ bool Remove(const std::wstring& path) {
         return true;
     }
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return ::DeleteFileW(path.c_str()) != 0;
+    if (!::DeleteFileW(path.c_str())) {
+        LogCallFailed("DeleteFileW " + Narrow(path), ::GetLastError());
+        return false;
+    }
+    return true;
 }
 
-bool Rename(const std::wstring& from, const std::wstring& to) {
-    return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+// One rename that takes the place of `to` if it exists: on one volume the name `to` then always
+// names one complete file, the old or the new.
+bool MoveOver(const std::wstring& from, const std::wstring& to) {
+    if (::MoveFileExW(from.c_str(), to.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    LogCallFailed("MoveFileExW " + Narrow(from), ::GetLastError());
+    return false;
+}
+
+// A downloaded file may still sit in the system's cache; renamed over the client before it reached
+// the disk, a power cut would leave a client of zeros.
+bool Flush(const std::wstring& path) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || !::FlushFileBuffers(file.get())) {
+        LogCallFailed("FlushFileBuffers " + Narrow(path), ::GetLastError());
+        return false;
+    }
+    return true;
+}
+
+// A second name for the previous executable; where the volume has no hard links, a flushed copy.
+bool MakeBackup(const std::wstring& exe, const std::wstring& backup) {
+    if (::CreateHardLinkW(backup.c_str(), exe.c_str(), nullptr)) {
+        return true;
+    }
+    if (::CopyFileW(exe.c_str(), backup.c_str(), FALSE) && Flush(backup)) {
+        return true;
+    }
+    LogCallFailed("CopyFileW " + Narrow(backup), ::GetLastError());
+    Remove(backup);
+    return false;
 }
 
 } // namespace
+
+bool IsOwnProgram(const std::wstring& path) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return false;
+    }
+    std::string head(kPeHeadBytes, '\0');
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &got, nullptr)) {
+        return false;
+    }
+    head.resize(got);
+    return PeMachine(head) == OwnMachine();
+}
 
 ExecutableSwap::ExecutableSwap(std::wstring executable)
     : exe_(std::move(executable)), staged_(exe_ + L".new"), backup_(exe_ + L".old") {}
@@ -52,26 +107,41 @@ bool ExecutableSwap::IsFree() const {
     return false;
 }
 
+bool ExecutableSwap::Recover() {
+    if (IsOwnProgram(exe_)) {
+        return true;
+    }
+    if (!IsOwnProgram(backup_)) {
+        return false;
+    }
+    ::SetFileAttributesW(exe_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return MoveOver(backup_, exe_);
+}
+
 ExecutableSwap::Result ExecutableSwap::Install() {
     installed_ = false;
-    // A backup left by an earlier, interrupted run is either the only executable there is (then
-    // it is put back first) or older than the one in place.
-    if (!Exists(exe_) && Exists(backup_)) {
-        Rename(backup_, exe_);
+    Recover();
+    if (!Flush(staged_)) {
+        return Result::NotReplaced;
     }
+    Reached(Step::Flushed);
+    // A backup still here is from an update whose client never started; the executable in place
+    // now is a program (Recover saw to that) and the one to keep.
     if (!Remove(backup_)) {
         return Result::NotReplaced;
     }
-    bool hadPrevious = Exists(exe_);
-    if (hadPrevious && !Rename(exe_, backup_)) {
+    const bool hadPrevious = Exists(exe_);
+    if (hadPrevious && !MakeBackup(exe_, backup_)) {
         return Result::NotReplaced;
     }
-    if (!Rename(staged_, exe_)) {
-        if (!hadPrevious) {
-            return Result::NotReplaced;
-        }
-        return Rename(backup_, exe_) ? Result::Restored : Result::Lost;
+    Reached(Step::BackedUp);
+    // A read-only file cannot be renamed over; the attribute is the player's, not a lock.
+    ::SetFileAttributesW(exe_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!MoveOver(staged_, exe_)) {
+        Remove(backup_);
+        return Result::NotReplaced;
     }
+    Reached(Step::Replaced);
     installed_ = true;
     return Result::Installed;
 }
@@ -80,29 +150,11 @@ bool ExecutableSwap::RollBack() {
     if (!installed_) {
         return Exists(exe_);
     }
-    if (!Exists(backup_)) {
-        return false;
-    }
-    // The new executable goes back to the staged name rather than away, so a failed put-back
-    // leaves a file the player can still start.
-    Remove(staged_);
-    if (!Rename(exe_, staged_)) {
-        return false;
-    }
-    if (!Rename(backup_, exe_)) {
-        Rename(staged_, exe_);
+    if (!Exists(backup_) || !MoveOver(backup_, exe_)) {
         return false;
     }
     installed_ = false;
-    Remove(staged_);
     return true;
-}
-
-void ExecutableSwap::Commit() {
-    if (installed_) {
-        Remove(backup_);
-        installed_ = false;
-    }
 }
 
 void ExecutableSwap::DiscardStaged() {

@@ -2,6 +2,8 @@
 // only a release built for the same processor as the client it replaces.
 #pragma once
 
+#include "download/ReleaseVersion.h"
+
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -17,6 +19,10 @@ inline constexpr std::size_t kPeHeadBytes = 4096;
 // The machine field of the file whose first bytes are `head`; empty when they are not the
 // headers of a Windows program (no "MZ", no "PE\0\0" where the DOS header points, or cut short).
 std::optional<std::uint16_t> PeMachine(std::string_view head);
+
+// The file version of a version resource (the bytes of resource RT_VERSION 1): the four parts of
+// its fixed file information. Empty when the bytes are not such a resource.
+std::optional<ReleaseVersion> FixedFileVersion(std::string_view resource);
 
 // The machine this program itself was built for.
 constexpr std::uint16_t OwnMachine() {

@@ -2,9 +2,11 @@
 
 #include "base/Log.h"
 #include "base/Handles.h"
+#include "base/Log.h"
 #include "base/Text.h"
+#include "download/ReleaseVersion.h"
+#include "download/Sha256.h"
 #include "updater/PeImage.h"
-#include "updater/Sha256.h"
 #include "updater/UpdaterTexts.h"
 
 namespace velm {
@@ -25,6 +27,29 @@ bool ReadSmallFile(const std::wstring& path, std::size_t limit, std::string& byt
         bytes.append(buffer, got);
     }
     return true;
+}
+
+// The file version of the program at `path`, read from its resources without running any of it.
+// Empty for a missing file or one without a version resource.
+std::optional<ReleaseVersion> InstalledVersion(const std::wstring& path) {
+    if (!IsOwnProgram(path)) {
+        return std::nullopt;
+    }
+    UniqueModule image(::LoadLibraryExW(path.c_str(), nullptr,
+                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    if (!image) {
+        LogCallFailed("LoadLibraryExW " + Narrow(path), ::GetLastError());
+        return std::nullopt;
+    }
+    // RT_VERSION: 16; the header spells it only as a narrow string.
+    HRSRC found = ::FindResourceW(image.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16));
+    HGLOBAL loaded = found ? ::LoadResource(image.get(), found) : nullptr;
+    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+    if (!bytes) {
+        return std::nullopt;
+    }
+    return FixedFileVersion(
+        std::string_view(static_cast<const char*>(bytes), ::SizeofResource(image.get(), found)));
 }
 
 std::string AnsiPath(const std::wstring& path) {
@@ -54,6 +79,8 @@ const char* OutcomeText(UpdateOutcome outcome) {
         return kBadManifest;
     case UpdateOutcome::BadSignature:
         return kBadSignature;
+    case UpdateOutcome::NotNewer:
+        return kNotNewer;
     case UpdateOutcome::StillRunning:
         return kStillRunning;
     case UpdateOutcome::Cancelled:
@@ -147,6 +174,15 @@ UpdateOutcome Updater::Steps(const UpdaterArguments& args, const std::wstring& m
     SignatureVerifier verifier(options_.publicKey);
     if (!verifier.Verify(manifest_.signedPart, manifest_.signature)) {
         return UpdateOutcome::BadSignature;
+    }
+    // An earlier run stopped half-way may have left only the backup; it is the client to compare
+    // with and to keep.
+    swap.Recover();
+    // A client without a readable version (none there at all) has nothing a release could
+    // downgrade.
+    const ReleaseVersion installed = InstalledVersion(swap.Executable()).value_or(ReleaseVersion{});
+    if (!MayReplace(manifest_.version, installed, manifest_.downgradeAllowed)) {
+        return UpdateOutcome::NotNewer;
     }
 
     UpdateOutcome outcome = WaitForClient(swap);

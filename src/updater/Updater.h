@@ -6,9 +6,9 @@
 
 #include "download/CKoDownLoadFile.h"
 #include "updater/ExecutableSwap.h"
-#include "updater/SignatureVerifier.h"
+#include "download/SignatureVerifier.h"
 #include "updater/UpdateFrm.h"
-#include "updater/UpdateManifest.h"
+#include "download/UpdateManifest.h"
 #include "updater/UpdaterArguments.h"
 
 #include <windows.h>
@@ -34,6 +34,7 @@ enum class UpdateOutcome {
     NoManifest,
     BadManifest,
     BadSignature,
+    NotNewer,
     StillRunning,
     Cancelled,
     DownloadFailed,

@@ -26,6 +26,7 @@ inline constexpr const char* kBadParameters =
 inline constexpr const char* kNoManifest = "未找到更新信息（update.txt），无法更新。";
 inline constexpr const char* kBadManifest = "更新信息的格式无效，已拒绝此次更新。";
 inline constexpr const char* kBadSignature = "更新信息的数字签名无效，已拒绝此次更新。";
+inline constexpr const char* kNotNewer = "更新信息中的版本不比现有的客户端新，已拒绝此次更新。";
 inline constexpr const char* kStillRunning = "客户端程序仍在运行，无法替换，已放弃此次更新。";
 inline constexpr const char* kCancelled = "已取消此次更新。";
 inline constexpr const char* kDownloadFailed =

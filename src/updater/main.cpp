@@ -1,6 +1,6 @@
 // Update.exe: started by the client with "<directory>|<directory>\<name>.exe" after the player
 // accepted an update; reads the manifest the client left beside this program.
-#include "updater/Hex.h"
+#include "download/Hex.h"
 #include "updater/Updater.h"
 
 #include "UpdateKey.h"

@@ -106,6 +106,22 @@ TEST(Installer, SilentInstallStartsAndSilentUninstallRemovesIt) {
         client.Kill();
     }
 
+    // What the client leaves outside its folder, as it writes it.
+    wchar_t tempPath[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, tempPath);
+    const std::string temp = Narrow(tempPath);
+    const std::string leftovers[] = {temp + "velm.ico", temp + "update.txt", temp + "Update.exe"};
+    for (const std::string& file : leftovers) {
+        ASSERT_TRUE(WriteFileBytes(file, "written by the client"));
+    }
+    ::SetFileAttributesW(Widen(temp + "update.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const wchar_t* emulationKey = L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\"
+                                  L"FEATURE_BROWSER_EMULATION";
+    DWORD mode = 11001;
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, emulationKey, L"velm.exe", REG_DWORD, &mode,
+                                sizeof(mode)),
+              ERROR_SUCCESS);
+
     ChildProcess uninstall;
     ASSERT_TRUE(uninstall.Start(Widen(dir + "uninstall.exe"), L"/S"));
     ASSERT_TRUE(uninstall.Wait(60000));
@@ -115,6 +131,13 @@ TEST(Installer, SilentInstallStartsAndSilentUninstallRemovesIt) {
         << "the client and its folder are gone";
     EXPECT_TRUE(WaitUntil([&] { return !Exists(shortcut); }, 10000));
     EXPECT_TRUE(WaitUntil([&] { return !UninstallEntryExists(); }, 10000));
+    for (const std::string& file : leftovers) {
+        EXPECT_TRUE(WaitUntil([&] { return !Exists(file); }, 10000)) << file;
+    }
+    EXPECT_NE(::RegGetValueW(HKEY_CURRENT_USER, emulationKey, L"velm.exe", RRF_RT_REG_DWORD,
+                             nullptr, &mode, nullptr),
+              ERROR_SUCCESS)
+        << "the browser mode value of the client's name";
 }
 
 } // namespace

@@ -115,3 +115,43 @@ TEST(AppCommandHostile, BinaryBytesWithoutNul) {
 
 } // namespace
 } // namespace velm
+
+namespace velm {
+namespace {
+
+// What a page frame or any local program could name as a game: none may reach the browser.
+TEST(GameAddress, OnlyAbsoluteWebAddressesWithAHost) {
+    for (const char* good : {"http://127.0.0.1:8731/velm/game/1/", "https://game.example.com",
+                             "HTTP://Game.Example.com:8080/s?id=1#top", "http://h/路径"}) {
+        EXPECT_TRUE(IsGameAddress(good)) << good;
+    }
+    const std::string hostile[] = {
+        "file:///C:/Windows/win.ini",
+        "file://server/share/page.html",
+        "\\\\attacker\\share\\page.html",
+        "//attacker/share",
+        "javascript:alert(1)",
+        "res://ieframe.dll/dnserror.htm",
+        "about:blank",
+        "mk:@MSITStore:C:\\x.chm::/a.htm",
+        "http://",
+        "http:///path",
+        "http://:80/",
+        "http:\\\\attacker\\share",
+        "http://game.example.com@attacker.example/",
+        "http://host:port/",
+        "http://host/\tpath",
+        std::string("http://host/\0x", 15),
+        "http://host/\x7F",
+        "ftp://host/",
+        "velm.exe",
+        "http://host/" + std::string(2048, 'a'),
+    };
+    for (const std::string& address : hostile) {
+        EXPECT_FALSE(IsGameAddress(address)) << address;
+    }
+    EXPECT_TRUE(IsGameAddress("http://h/" + std::string(2048 - 9, 'a'))) << "2048 characters";
+}
+
+} // namespace
+} // namespace velm

@@ -1,7 +1,7 @@
 // The updater's reading of the update manifest, and that it agrees with the client's.
+#include "download/Hex.h"
 #include "download/Manifest.h"
-#include "updater/Hex.h"
-#include "updater/UpdateManifest.h"
+#include "download/UpdateManifest.h"
 
 #include <gtest/gtest.h>
 

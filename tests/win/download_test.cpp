@@ -252,3 +252,23 @@ TEST_F(Download, MessagesRunBetweenPieces) {
 
 } // namespace
 } // namespace velm
+
+namespace velm {
+namespace {
+
+TEST_F(Download, PastEitherBoundTheEarlierFileStays) {
+    WriteFileBytes(target, "good manifest");
+    server.Route("/big", {200, Pattern(20000)});
+    Response slow{200, "version=9.9.9\r\n"};
+    slow.delayMs = 4000; // shorter than any single step may wait, longer than the whole call
+    server.Route("/slow", slow);
+    downloader.limits = {1000, 1500};
+    for (const char* path : {"/big", "/slow"}) {
+        EXPECT_FALSE(downloader.DownLoadFile(server.Url(path), target, true, false)) << path;
+        EXPECT_EQ(ReadFileBytes(target), "good manifest") << path;
+        EXPECT_FALSE(FileExists(target + ".part")) << path;
+    }
+}
+
+} // namespace
+} // namespace velm

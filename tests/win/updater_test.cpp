@@ -3,11 +3,12 @@
 // a person would.
 #include "base/Text.h"
 #include "startup/PublicData.h"
-#include "updater/CngHandles.h"
-#include "updater/Hex.h"
+#include "download/CngHandles.h"
+#include "download/Hex.h"
+#include "updater/ExecutableSwap.h"
 #include "updater/PeImage.h"
-#include "updater/Sha256.h"
-#include "updater/SignatureVerifier.h"
+#include "download/Sha256.h"
+#include "download/SignatureVerifier.h"
 #include "updater/UpdateFrm.h"
 #include "updater/Updater.h"
 #include "updater/UpdaterTexts.h"
@@ -226,10 +227,11 @@ protected:
         launchResults.erase(launchResults.begin());
         return r;
     }
-    std::string Body(const std::string& bytes, const std::string& path = "/release/velm.exe") {
+    std::string Body(const std::string& bytes, const std::string& path = "/release/velm.exe",
+                     const std::string& version = "1.1.1") {
         Sha256::Digest d{};
         Sha256::OfBytes(bytes, d);
-        return "[velm]\r\nversion=1.1.1\r\nurl=" + server.Url(path) +
+        return "[velm]\r\nversion=" + version + "\r\nurl=" + server.Url(path) +
                "\r\nsize=" + std::to_string(bytes.size()) + "\r\nsha256=" + Hex(d) + "\r\n";
     }
     void WriteManifest(const std::string& text) { ASSERT_TRUE(WriteFileBytes(manifest, text)); }
@@ -284,7 +286,8 @@ TEST_F(UpdaterRun, ReplacesTheExecutableAndStartsIt) {
     watcher.join();
     EXPECT_TRUE(sawWindow);
     EXPECT_EQ(ReadFileBytes(exe), newBytes);
-    EXPECT_FALSE(FileExists(exe + ".old")) << "the previous executable goes once the new one runs";
+    EXPECT_EQ(ReadFileBytes(exe + ".old"), oldBytes)
+        << "kept until the new client shows its splash";
     EXPECT_FALSE(FileExists(exe + ".new"));
     EXPECT_EQ(launches, std::vector<std::string>{exe + "|" + Dir()});
     EXPECT_EQ(server.Requests(), std::vector<std::string>{"/release/velm.exe"});
@@ -447,7 +450,7 @@ TEST_F(UpdaterRun, ReadOnlyExecutableIsReplacedToo) {
     WriteManifest(signer.SignManifest(Body(newBytes)));
     EXPECT_EQ(Run(), UpdateOutcome::Updated) << "a read-only file is not a running client";
     EXPECT_EQ(ReadFileBytes(exe), newBytes);
-    EXPECT_FALSE(FileExists(exe + ".old"));
+    EXPECT_EQ(ReadFileBytes(exe + ".old"), oldBytes);
 }
 
 TEST_F(UpdaterRun, LeftOverBackupOfAnEarlierRunIsReplaced) {
@@ -455,7 +458,69 @@ TEST_F(UpdaterRun, LeftOverBackupOfAnEarlierRunIsReplaced) {
     WriteManifest(signer.SignManifest(Body(newBytes)));
     EXPECT_EQ(Run(), UpdateOutcome::Updated);
     EXPECT_EQ(ReadFileBytes(exe), newBytes);
-    EXPECT_FALSE(FileExists(exe + ".old"));
+    EXPECT_EQ(ReadFileBytes(exe + ".old"), oldBytes) << "the stale backup made way for this one";
+}
+
+TEST_F(UpdaterRun, ReleaseNotNewerThanTheInstalledClientIsRefusedUnlessSignedAsRollBack) {
+    // The installed client is a real program of this build (this test, version 1.1.0 in its
+    // version resource), so the updater reads the version the way it reads the player's client.
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    ASSERT_TRUE(::CopyFileW(self, Widen(exe).c_str(), FALSE));
+    const std::string installed = ReadFileBytes(exe);
+    for (const char* version : {"1.1.0", "1.0.9", "1.0.10"}) {
+        WriteManifest(signer.SignManifest(Body(newBytes, "/release/velm.exe", version)));
+        BoxAnswers boxes({IDOK});
+        EXPECT_EQ(Run(), UpdateOutcome::NotNewer) << version;
+        EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{Outcome(kNotNewer)}) << version;
+        EXPECT_EQ(ReadFileBytes(exe), installed) << version;
+    }
+    EXPECT_TRUE(server.Requests().empty()) << "nothing is fetched for a refused release";
+    WriteManifest(signer.SignManifest(Body(newBytes, "/release/velm.exe", "1.0.9") +
+                                      "downgrade=allowed\r\n"));
+    EXPECT_EQ(Run(), UpdateOutcome::Updated);
+    EXPECT_EQ(ReadFileBytes(exe), newBytes);
+}
+
+// The swap stopped after each of its steps, as a power cut or a killed updater would stop it:
+// the client's name always holds a whole program, and the next run puts a working one in place.
+TEST(ExecutableSwapStopped, EveryStepLeavesAWorkingClient) {
+    const std::string previous = Program(OwnMachine(), "previous " + Pattern(5000, 5));
+    const std::string next = Program(OwnMachine(), "next " + Pattern(6000, 6));
+    struct Stopped {};
+    for (auto step : {ExecutableSwap::Step::Flushed, ExecutableSwap::Step::BackedUp,
+                      ExecutableSwap::Step::Replaced}) {
+        TempDir dir;
+        const std::string exe = dir.path() + "velm.exe";
+        ASSERT_TRUE(WriteFileBytes(exe, previous));
+        ASSERT_TRUE(WriteFileBytes(exe + ".new", next));
+        ExecutableSwap swap(Widen(exe));
+        swap.stepHook = [step](ExecutableSwap::Step reached) {
+            if (reached == step) {
+                throw Stopped{};
+            }
+        };
+        EXPECT_THROW(swap.Install(), Stopped);
+        const std::string left = ReadFileBytes(exe);
+        EXPECT_TRUE(left == previous || left == next) << static_cast<int>(step);
+        EXPECT_TRUE(ExecutableSwap(Widen(exe)).Recover()) << static_cast<int>(step);
+        EXPECT_TRUE(IsOwnProgram(Widen(exe))) << static_cast<int>(step);
+    }
+}
+
+TEST(ExecutableSwapStopped, AMissingOrZeroedClientIsRestoredFromItsBackup) {
+    const std::string previous = Program(OwnMachine(), "previous " + Pattern(5000, 5));
+    TempDir dir;
+    const std::string exe = dir.path() + "velm.exe";
+    for (bool zeroed : {false, true}) {
+        ::DeleteFileA(exe.c_str());
+        if (zeroed) {
+            ASSERT_TRUE(WriteFileBytes(exe, std::string(previous.size(), '\0')));
+        }
+        ASSERT_TRUE(WriteFileBytes(exe + ".old", previous));
+        EXPECT_TRUE(ExecutableSwap(Widen(exe)).Recover()) << zeroed;
+        EXPECT_EQ(ReadFileBytes(exe), previous) << zeroed;
+    }
 }
 
 TEST(UpdaterArgumentsRun, BadParametersSayWhyAndTouchNothing) {

@@ -9,6 +9,7 @@
 //   url=http://host/path.exe    http or https, printable ASCII without spaces
 //   size=1234567                decimal, 1 .. 2147483647
 //   sha256=<64 hex digits>      digest of the executable's bytes
+//   downgrade=allowed           optional: the release may replace a newer client (a roll-back)
 //   signature=<128 hex digits>  the last line: ECDSA P-256 over SHA-256 of every byte before
 //                               this line, as r then s, 32 bytes each, big-endian
 #pragma once
@@ -35,6 +36,7 @@ enum class ManifestError {
     BadUrl,
     BadSize,
     BadDigest,
+    BadDowngrade, // a downgrade line with another value than "allowed"
 };
 
 // A short English name of the error, for logs and test output.
@@ -47,6 +49,7 @@ struct UpdateManifest {
     std::string url;
     std::uint32_t size = 0;
     std::array<std::uint8_t, 32> sha256{};
+    bool downgradeAllowed = false;
     std::array<std::uint8_t, 64> signature{};
     // The bytes the signature covers: the manifest up to the signature line.
     std::string signedPart;

@@ -1,7 +1,7 @@
 // Checks ECDSA P-256 signatures over SHA-256 digests with the system's cryptography (CNG).
 #pragma once
 
-#include "updater/CngHandles.h"
+#include "download/CngHandles.h"
 
 #include <array>
 #include <cstdint>

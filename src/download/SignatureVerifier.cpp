@@ -1,6 +1,6 @@
-#include "updater/SignatureVerifier.h"
+#include "download/SignatureVerifier.h"
 
-#include "updater/Sha256.h"
+#include "download/Sha256.h"
 
 #include <cstring>
 

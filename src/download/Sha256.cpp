@@ -1,4 +1,4 @@
-#include "updater/Sha256.h"
+#include "download/Sha256.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // SHA-256 through the system's cryptography (CNG).
 #pragma once
 
-#include "updater/CngHandles.h"
+#include "download/CngHandles.h"
 
 #include <array>
 #include <cstdint>

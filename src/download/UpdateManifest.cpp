@@ -1,7 +1,7 @@
-#include "updater/UpdateManifest.h"
+#include "download/UpdateManifest.h"
 
 #include "download/Manifest.h"
-#include "updater/Hex.h"
+#include "download/Hex.h"
 
 #include <limits>
 #include <vector>
@@ -14,6 +14,7 @@ constexpr std::string_view kUrlKey = "url=";
 constexpr std::string_view kSizeKey = "size=";
 constexpr std::string_view kDigestKey = "sha256=";
 constexpr std::string_view kSignatureKey = "signature=";
+constexpr std::string_view kDowngradeKey = "downgrade=";
 constexpr std::size_t kMaxUrl = 2048;
 
 struct Line {
@@ -123,6 +124,8 @@ const char* ManifestErrorName(ManifestError error) noexcept {
         return "bad size";
     case ManifestError::BadDigest:
         return "bad digest";
+    case ManifestError::BadDowngrade:
+        return "bad downgrade";
     }
     return "unknown";
 }
@@ -154,6 +157,7 @@ ManifestError UpdateManifest::Parse(std::string_view bytes, UpdateManifest& out)
     lines.pop_back();
 
     bool haveVersion = false, haveUrl = false, haveSize = false, haveDigest = false;
+    bool haveDowngrade = false;
     for (const Line& line : lines) {
         std::string_view text = line.text;
         auto value = [&](std::string_view key) { return text.substr(key.size()); };
@@ -197,6 +201,15 @@ ManifestError UpdateManifest::Parse(std::string_view bytes, UpdateManifest& out)
             if (!DecodeHex(value(kDigestKey), out.sha256.data(), out.sha256.size())) {
                 return ManifestError::BadDigest;
             }
+        } else if (StartsWith(text, kDowngradeKey)) {
+            if (haveDowngrade) {
+                return ManifestError::DuplicateKey;
+            }
+            haveDowngrade = true;
+            if (value(kDowngradeKey) != "allowed") {
+                return ManifestError::BadDowngrade;
+            }
+            out.downgradeAllowed = true;
         }
     }
     if (!haveVersion || !haveUrl || !haveSize || !haveDigest) {

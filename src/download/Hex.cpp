@@ -1,4 +1,4 @@
-#include "updater/Hex.h"
+#include "download/Hex.h"
 
 namespace velm {
 namespace {

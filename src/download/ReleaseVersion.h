@@ -1,0 +1,27 @@
+// Release versions as the client, its manifest and its version resource give them, and the rule
+// that decides whether a signed release may replace the installed client. Window-free.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace velm {
+
+// major, minor, revision, build: the four 16-bit parts of a version resource.
+using ReleaseVersion = std::array<std::uint16_t, 4>;
+
+// "1", "1.10" ... "1.2.3.4": one to four decimal parts of at most 65535, missing parts 0. Empty
+// for anything else, so a version the rule cannot order is never taken for a newer one.
+std::optional<ReleaseVersion> ParseReleaseVersion(std::string_view text);
+
+// Part by part as numbers, so 1.10.0 is newer than 1.9.0. Negative, zero or positive.
+int CompareReleaseVersions(const ReleaseVersion& a, const ReleaseVersion& b);
+
+// Whether the release `offered` may replace `installed`. Every signed manifest ever published
+// stays valid, so without this an old release with a known fault could be installed again by
+// anyone who kept its manifest; only a manifest that says so itself rolls back.
+bool MayReplace(std::string_view offered, const ReleaseVersion& installed, bool downgradeAllowed);
+
+} // namespace velm
