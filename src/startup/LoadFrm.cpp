@@ -75,12 +75,21 @@ void LoadFrm::OnLoad() {
         TerminateNow();
     }
     image_.Show(hWnd(), 102);
-    if (g_loginLoader) {
-        g_loginLoader();
+    loginPending_ = true;
+}
+
+void LoadFrm::Show(int showCommand) {
+    WindowObject::Show(showCommand);
+    if (loginPending_ && IsLoaded()) {
+        loginPending_ = false;
+        if (g_loginLoader) {
+            g_loginLoader();
+        }
     }
 }
 
 void LoadFrm::OnUnload() {
+    loginPending_ = false;
     image_.Release();
 }
 
