@@ -1,5 +1,6 @@
 #include "startup/LoadFrm.h"
 
+#include "base/LateBound.h"
 #include "base/Text.h"
 #include "startup/Messages.h"
 #include "startup/UpdateCheck.h"
@@ -71,10 +72,10 @@ FormDesign LoadFrm::Design() const {
 
 void LoadFrm::OnLoad() {
     if (g_commandLine == "/web") {
-        ::ShellExecuteA(nullptr, "open", VELM_MAKER_HOME, nullptr, nullptr, SW_SHOWNORMAL);
+        LateShellExecuteA(nullptr, "open", VELM_MAKER_HOME, nullptr, nullptr, SW_SHOWNORMAL);
         TerminateNow();
     }
-    image_.Show(hWnd(), 102);
+    image_.Show(hWnd(), kSplashPicture);
     loginPending_ = true;
 }
 

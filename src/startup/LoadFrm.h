@@ -11,6 +11,9 @@
 
 namespace velm {
 
+// The splash's picture: "PNG" resource 102.
+inline constexpr unsigned short kSplashPicture = 102;
+
 class LoadFrm : public WindowObject {
 public:
     // The instance, created on first use; creation runs the network and update checks, which may
