@@ -7,9 +7,9 @@
 namespace velm {
 namespace {
 
-// The entry `name` of `library`, loading the library on first use. The library is pinned: it
-// stays for the rest of the process, like one from the import table, so there is no reference
-// to give back.
+// The entry `name` of `library`, loading the library on first use. The library is pinned: like
+// one from the import table it stays for the rest of the process, so the reference taken here
+// is never given back and there is no handle to release.
 FARPROC Entry(const char* library, const char* name) {
     HMODULE module = ::LoadLibraryA(library);
     if (!module) {
@@ -18,7 +18,6 @@ FARPROC Entry(const char* library, const char* name) {
     }
     HMODULE pinned = nullptr;
     ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN, library, &pinned);
-    ::FreeLibrary(module);
     FARPROC entry = ::GetProcAddress(module, name);
     if (!entry) {
         LogCallFailed(std::string("GetProcAddress(") + name + ")", ::GetLastError());
