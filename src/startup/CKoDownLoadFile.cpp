@@ -2,6 +2,7 @@
 
 #include "base/Handles.h"
 #include "base/WindowObject.h"
+#include "startup/PieceWriter.h"
 
 #include <windows.h>
 #include <wininet.h>
@@ -27,13 +28,14 @@ DWORD QueryNumber(HINTERNET request, DWORD what, bool& present) {
     return present ? value : 0;
 }
 
+// The pieces are read in the fixed size and written in batches of this many bytes.
+constexpr std::size_t kWriteBatch = 32 * CKoDownLoadFile::kPieceSize;
+
 // Decides when the transfer loop lets the caller's window messages run. Under Wine an empty
 // look at the queue is a round trip to the wineserver that costs about as much as reading an
 // 8 KiB piece from a local server, so the queue is not looked at after every piece: once after
 // the first piece (whatever was already waiting runs at once), then whenever kPumpIntervalMs has
 // passed, which keeps the windows as responsive as a person can tell.
-constexpr std::size_t kWriteBatch = 32 * CKoDownLoadFile::kPieceSize;
-
 class MessagePacer {
 public:
     static constexpr LONGLONG kPumpIntervalMs = 4;
@@ -196,48 +198,37 @@ bool CKoDownLoadFile::Transfer(const std::string& strURLFile, const std::string&
         return false;
     }
 
-    // The pieces are read in the fixed size but gathered into fewer, larger writes: under Wine
-    // every WriteFile is a round trip to the wineserver, as long as reading a piece from a local
-    // server. Nothing sees the part file before the transfer has ended, and the last pieces are
-    // written out before it is closed, however the loop ends.
-    std::vector<char> buffer(kWriteBatch);
-    std::size_t gathered = 0;
-    auto writeGathered = [&] {
-        if (gathered > 0) {
-            DWORD written = 0;
-            ::WriteFile(file.get(), buffer.data(), static_cast<DWORD>(gathered), &written, nullptr);
-            gathered = 0;
-        }
-    };
     std::int64_t total = 0;
     bool broken = false;
-    MessagePacer pacer;
-    while (!stop_) {
-        DWORD got = 0;
-        if (!::InternetReadFile(request.get(), buffer.data() + gathered, kPieceSize, &got)) {
-            broken = true; // the connection failed before the server's data ended
-            break;
+    {
+        PieceWriter writer(file.get(), kPieceSize, kWriteBatch);
+        MessagePacer pacer;
+        while (!stop_) {
+            DWORD got = 0;
+            if (!::InternetReadFile(request.get(), writer.Space(), kPieceSize, &got)) {
+                broken = true; // the connection failed before the server's data ended
+                break;
+            }
+            if (got == 0) {
+                break;
+            }
+            writer.Filled(got);
+            total += got;
+            if (total > std::numeric_limits<std::int32_t>::max()) {
+                broken = true; // the running total no longer fits the reported 32-bit count
+                break;
+            }
+            if (bRaiseEvent && Loading) {
+                Loading(static_cast<std::int32_t>(total));
+            }
+            if (pacer.Due()) {
+                ProcessPendingMessages();
+            }
         }
-        if (got == 0) {
-            break;
-        }
-        gathered += got;
-        if (buffer.size() - gathered < kPieceSize) {
-            writeGathered();
-        }
-        total += got;
-        if (total > std::numeric_limits<std::int32_t>::max()) {
-            broken = true; // the running total no longer fits the reported 32-bit count
-            break;
-        }
-        if (bRaiseEvent && Loading) {
-            Loading(static_cast<std::int32_t>(total));
-        }
-        if (pacer.Due()) {
-            ProcessPendingMessages();
-        }
+        // Nothing sees the part file before the transfer has ended; every piece read is in it
+        // before it is closed, however the loop ended.
+        writer.Finish();
     }
-    writeGathered();
     // A body that ends before its announced length is a connection that broke off, not the end
     // of the server's data. More data than announced is read to its end.
     if (!broken && !stop_ && length > 0 && total < length) {
