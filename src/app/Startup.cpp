@@ -3,6 +3,7 @@
 #include "base/EventLog.h"
 #include "base/WindowObject.h"
 #include "mainwindow/WebMainFrm.h"
+#include "startup/LayeredImage.h"
 #include "startup/LoadFrm.h"
 #include "startup/LoginFrm.h"
 
@@ -22,6 +23,8 @@ void OpenGame(const std::string& url) {
 
 int RunClient(const char* commandLine) {
     InstallEventLogSink();
+    // The splash picture is decoded while the network and update checks wait for the server.
+    LayeredImage::Prepare(kSplashPicture);
     ::OleInitialize(nullptr);
     LoadFrm::SetCommandLine(commandLine ? commandLine : "");
     LoadFrm::SetLoginLoader([] { LoginFrm::Get().Load(); });

@@ -1,9 +1,9 @@
 #include "download/CKoDownLoadFile.h"
 
-#include "base/Log.h"
 #include "base/Handles.h"
 #include "base/Log.h"
 #include "base/WindowObject.h"
+#include "download/PieceWriter.h"
 
 #include <windows.h>
 #include <wininet.h>
@@ -28,6 +28,40 @@ DWORD QueryNumber(HINTERNET request, DWORD what, bool& present) {
     present = ::HttpQueryInfoA(request, what | HTTP_QUERY_FLAG_NUMBER, &value, &size, &index) != 0;
     return present ? value : 0;
 }
+
+// The pieces are read in the fixed size and written in batches of this many bytes.
+constexpr std::size_t kWriteBatch = 32 * CKoDownLoadFile::kPieceSize;
+
+// Decides when the transfer loop lets the caller's window messages run. Under Wine an empty
+// look at the queue is a round trip to the wineserver that costs about as much as reading an
+// 8 KiB piece from a local server, so the queue is not looked at after every piece: once after
+// the first piece (whatever was already waiting runs at once), then whenever kPumpIntervalMs has
+// passed, which keeps the windows as responsive as a person can tell.
+class MessagePacer {
+public:
+    static constexpr LONGLONG kPumpIntervalMs = 4;
+
+    MessagePacer() {
+        LARGE_INTEGER frequency{};
+        ::QueryPerformanceFrequency(&frequency);
+        interval_ = frequency.QuadPart * kPumpIntervalMs / 1000;
+    }
+    bool Due() {
+        LARGE_INTEGER now{};
+        ::QueryPerformanceCounter(&now);
+        if (started_ && now.QuadPart - last_ < interval_) {
+            return false;
+        }
+        started_ = true;
+        last_ = now.QuadPart;
+        return true;
+    }
+
+private:
+    LONGLONG interval_ = 0;
+    LONGLONG last_ = 0;
+    bool started_ = false;
+};
 
 // The end of a call's time, or none.
 class Deadline {
@@ -187,42 +221,47 @@ bool CKoDownLoadFile::Transfer(const std::string& strURLFile, const std::string&
         return false;
     }
 
-    std::vector<char> buffer(kPieceSize);
     std::int64_t total = 0;
     bool broken = false;
-    while (!stop_) {
-        DWORD got = 0;
-        // A server that sends a byte now and then would renew a per-read time-out for ever.
-        DWORD stepMs = deadline.StepMs();
-        ::InternetSetOptionA(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &stepMs,
-                             sizeof(stepMs));
-        if (!::InternetReadFile(request.get(), buffer.data(), kPieceSize, &got)) {
-            broken = true; // the connection failed before the server's data ended
-            break;
-        }
-        if (got == 0) {
-            break;
-        }
-        DWORD written = 0;
-        if (!::WriteFile(file.get(), buffer.data(), got, &written, nullptr) || written != got) {
+    {
+        PieceWriter writer(file.get(), kPieceSize, kWriteBatch);
+        MessagePacer pacer;
+        while (!stop_) {
+            DWORD got = 0;
+            // A server that sends a byte now and then would renew a per-read time-out for ever.
+            DWORD stepMs = deadline.StepMs();
+            ::InternetSetOptionA(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &stepMs,
+                                 sizeof(stepMs));
+            if (!::InternetReadFile(request.get(), writer.Space(), kPieceSize, &got)) {
+                broken = true; // the connection failed before the server's data ended
+                break;
+            }
+            if (got == 0) {
+                break;
+            }
+            writer.Filled(got);
+            total += got;
+            if (total > std::numeric_limits<std::int32_t>::max()) {
+                broken = true; // the running total no longer fits the reported 32-bit count
+                break;
+            }
             // A full disk must not turn a good earlier file into a short one.
-            LogCallFailed("WriteFile " + part, ::GetLastError());
-            broken = true;
-            break;
+            if (writer.Failed() || (limits.maxBytes > 0 && total > limits.maxBytes) ||
+                deadline.Passed()) {
+                broken = true;
+                break;
+            }
+            if (bRaiseEvent && Loading) {
+                Loading(static_cast<std::int32_t>(total));
+            }
+            if (pacer.Due()) {
+                ProcessPendingMessages();
+            }
         }
-        total += got;
-        if (total > std::numeric_limits<std::int32_t>::max()) {
-            broken = true; // the running total no longer fits the reported 32-bit count
-            break;
-        }
-        if ((limits.maxBytes > 0 && total > limits.maxBytes) || deadline.Passed()) {
-            broken = true;
-            break;
-        }
-        if (bRaiseEvent && Loading) {
-            Loading(static_cast<std::int32_t>(total));
-        }
-        ProcessPendingMessages();
+        // Nothing sees the part file before the transfer has ended; every piece read is in it
+        // before it is closed, however the loop ended.
+        writer.Finish();
+        broken = broken || writer.Failed();
     }
     // A body that ends before its announced length is a connection that broke off, not the end
     // of the server's data. More data than announced is read to its end.

@@ -1,5 +1,6 @@
 #include "frame/CSubclass.h"
 
+#include "base/LateBound.h"
 #include "frame/ProcSlots.h"
 
 #include <commctrl.h>
@@ -214,7 +215,7 @@ void CSubclass::TrackMouseTracking(HWND hWnd) {
     if (trackMouseEvent_) {
         ::TrackMouseEvent(&tme);
     } else {
-        ::_TrackMouseEvent(&tme);
+        LateTrackMouseEvent(&tme);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "mainwindow/CKoNotifyIcon.h"
 
+#include "base/LateBound.h"
 #include "base/Text.h"
 
 #include <cstring>
@@ -50,13 +51,13 @@ void CKoNotifyIcon::Fill(HWND hWnd, HICON hIcon, const std::string& strTip) {
 
 void CKoNotifyIcon::AddNotifyIcon(HWND hWnd, HICON hIcon, const std::string& strTip) {
     Fill(hWnd, hIcon, strTip);
-    ::Shell_NotifyIconA(NIM_ADD, &data_);
+    LateShellNotifyIconA(NIM_ADD, &data_);
     added_ = true;
 }
 
 void CKoNotifyIcon::ModifyNotifyIcon(HWND hWnd, HICON hIcon, const std::string& strTip) {
     Fill(hWnd, hIcon, strTip);
-    ::Shell_NotifyIconA(NIM_MODIFY, &data_);
+    LateShellNotifyIconA(NIM_MODIFY, &data_);
 }
 
 void CKoNotifyIcon::ShowBubble(const std::string& strTitle, const std::string& strInfo,
@@ -64,24 +65,24 @@ void CKoNotifyIcon::ShowBubble(const std::string& strTitle, const std::string& s
     CopyAnsiField(data_.szInfoTitle, sizeof(data_.szInfoTitle), strTitle);
     CopyAnsiField(data_.szInfo, sizeof(data_.szInfo), strInfo);
     data_.dwInfoFlags = eInfoFlags;
-    ::Shell_NotifyIconA(NIM_MODIFY, &data_);
+    LateShellNotifyIconA(NIM_MODIFY, &data_);
 }
 
 void CKoNotifyIcon::HideBubble() {
     CopyAnsiField(data_.szInfoTitle, sizeof(data_.szInfoTitle), "");
     CopyAnsiField(data_.szInfo, sizeof(data_.szInfo), "");
-    ::Shell_NotifyIconA(NIM_MODIFY, &data_);
+    LateShellNotifyIconA(NIM_MODIFY, &data_);
 }
 
 void CKoNotifyIcon::DeleteNotifyIcon() {
     // Harmless twice: the second request names an icon that no longer exists.
-    ::Shell_NotifyIconA(NIM_DELETE, &data_);
+    LateShellNotifyIconA(NIM_DELETE, &data_);
     added_ = false;
 }
 
 void CKoNotifyIcon::Restore() {
     if (added_) {
-        ::Shell_NotifyIconA(NIM_ADD, &data_);
+        LateShellNotifyIconA(NIM_ADD, &data_);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "mainwindow/WebMainFrm.h"
 
+#include "base/LateBound.h"
 #include "base/Log.h"
 #include "base/PropertyBag.h"
 #include "base/Text.h"
@@ -186,7 +187,7 @@ void WebMainFrm::CreateControls() {
 
     // The strip's tooltip.
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&icc);
+    LateInitCommonControlsEx(&icc);
     tooltip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP,
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, h,
                                      nullptr, ::GetModuleHandleW(nullptr), nullptr));
@@ -206,7 +207,7 @@ void WebMainFrm::CreateControls() {
     minmax_.Click = [this] { MinMaxClick(); };
     tool_.Click = [this] { PopupAppMenu(); };
     gameSpace_.Click = [] {
-        ::ShellExecuteA(nullptr, "open", VELM_OFFICIAL_SITE, nullptr, nullptr, SW_SHOWNORMAL);
+        LateShellExecuteA(nullptr, "open", VELM_OFFICIAL_SITE, nullptr, nullptr, SW_SHOWNORMAL);
     };
     otherUser_.Click = [] { LoginFrm::Get().Show(SW_SHOWNORMAL); };
     title_.MouseMove = [](std::int16_t&, std::int16_t&, float&, float&) { ArrowCursor(); };

@@ -7,6 +7,8 @@
 #include <gdiplus.h>
 
 #include <cstring>
+#include <future>
+#include <mutex>
 
 namespace velm {
 
@@ -60,6 +62,66 @@ GpImage* LoadPngRes(unsigned short id, const char* type, ComPtr<IStream>& stream
     return image;
 }
 
+// GDI+ started and the picture decoded, nothing drawn yet; an empty state when GDI+ did not
+// start.
+std::unique_ptr<LayeredImage::GdiplusState> StartAndDecode(unsigned short id);
+
+// A picture being prepared ahead of its Show, at most one at a time.
+struct Prepared {
+    unsigned short id = 0;
+    std::future<std::unique_ptr<LayeredImage::GdiplusState>> state;
+};
+std::mutex g_preparedLock;
+Prepared g_prepared;
+
+std::unique_ptr<LayeredImage::GdiplusState> TakePrepared(unsigned short id) {
+    std::future<std::unique_ptr<LayeredImage::GdiplusState>> state;
+    {
+        std::lock_guard<std::mutex> lock(g_preparedLock);
+        if (!g_prepared.state.valid() || g_prepared.id != id) {
+            return nullptr;
+        }
+        state = std::move(g_prepared.state);
+    }
+    return state.get();
+}
+
+} // namespace
+
+void LayeredImage::Prepare(unsigned short id) {
+    std::lock_guard<std::mutex> lock(g_preparedLock);
+    if (g_prepared.state.valid()) {
+        return;
+    }
+    try {
+        g_prepared.id = id;
+        g_prepared.state = std::async(std::launch::async, [id] {
+            try {
+                return StartAndDecode(id);
+            } catch (...) {
+                return std::unique_ptr<GdiplusState>();
+            }
+        });
+    } catch (...) {
+        // No thread to be had: Show does the work itself.
+        g_prepared.state = {};
+    }
+}
+
+namespace {
+
+std::unique_ptr<LayeredImage::GdiplusState> StartAndDecode(unsigned short id) {
+    auto state = std::make_unique<LayeredImage::GdiplusState>();
+    GdiplusStartupInput input;
+    input.GdiplusVersion = 1;
+    if (GdiplusStartup(&state->token, &input, nullptr) != Ok) {
+        state->token = 0;
+        return state;
+    }
+    state->image = LoadPngRes(id, "PNG", state->stream, state->bytes);
+    return state;
+}
+
 } // namespace
 
 LayeredImage::LayeredImage() = default;
@@ -71,15 +133,11 @@ void LayeredImage::Show(HWND hwnd, unsigned short id) {
     Release();
     ::SetWindowLongA(hwnd, GWL_EXSTYLE, ::GetWindowLongA(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
 
-    gdiplus_ = std::make_unique<GdiplusState>();
-    GdiplusStartupInput input;
-    input.GdiplusVersion = 1;
-    if (GdiplusStartup(&gdiplus_->token, &input, nullptr) != Ok) {
-        gdiplus_->token = 0;
-        return;
+    gdiplus_ = TakePrepared(id);
+    if (!gdiplus_) {
+        gdiplus_ = StartAndDecode(id);
     }
-    gdiplus_->image = LoadPngRes(id, "PNG", gdiplus_->stream, gdiplus_->bytes);
-    if (!gdiplus_->image) {
+    if (!gdiplus_->token || !gdiplus_->image) {
         return;
     }
     UINT w = 0;

@@ -21,6 +21,10 @@ public:
     // memory bitmap and pushes that to the window with UpdateLayeredWindow. Failures leave an
     // empty (invisible) layered window.
     void Show(HWND hwnd, unsigned short id);
+    // Starts GDI+ and decodes "PNG" `id` on a thread of its own, so that the work overlaps what
+    // the caller does next; the next Show of that picture takes the result (waiting for it if
+    // need be) instead of starting and decoding again.
+    static void Prepare(unsigned short id);
     // Releases, in order: image, graphics, GDI+, then the memory surface (previous bitmap selected
     // back, bitmap deleted, DC deleted). Safe to call twice.
     void Release() noexcept;
@@ -31,8 +35,10 @@ public:
     HDC SurfaceDc() const noexcept { return surface_.dc(); }
     HBITMAP SurfaceBitmap() const noexcept { return surface_.bitmap(); }
 
-private:
+    // The GDI+ objects of one picture.
     struct GdiplusState;
+
+private:
     std::unique_ptr<GdiplusState> gdiplus_;
     MemorySurface surface_;
     int width_ = 0;

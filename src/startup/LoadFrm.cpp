@@ -1,5 +1,6 @@
 #include "startup/LoadFrm.h"
 
+#include "base/LateBound.h"
 #include "base/Text.h"
 #include "startup/Messages.h"
 #include "startup/UpdateCheck.h"
@@ -66,18 +67,27 @@ FormDesign LoadFrm::Design() const {
 
 void LoadFrm::OnLoad() {
     if (g_commandLine == "/web") {
-        ::ShellExecuteA(nullptr, "open", VELM_MAKER_HOME, nullptr, nullptr, SW_SHOWNORMAL);
+        LateShellExecuteA(nullptr, "open", VELM_MAKER_HOME, nullptr, nullptr, SW_SHOWNORMAL);
         TerminateNow();
     }
-    image_.Show(hWnd(), 102);
-    // This client got as far as its splash: the one an update replaced is no longer needed.
-    DiscardUpdateBackup();
-    if (g_loginLoader) {
-        g_loginLoader();
+    image_.Show(hWnd(), kSplashPicture);
+    loginPending_ = true;
+}
+
+void LoadFrm::Show(int showCommand) {
+    WindowObject::Show(showCommand);
+    if (loginPending_ && IsLoaded()) {
+        loginPending_ = false;
+        // This client got as far as its splash: the one an update replaced is no longer needed.
+        DiscardUpdateBackup();
+        if (g_loginLoader) {
+            g_loginLoader();
+        }
     }
 }
 
 void LoadFrm::OnUnload() {
+    loginPending_ = false;
     image_.Release();
 }
 

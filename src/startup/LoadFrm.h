@@ -11,6 +11,9 @@
 
 namespace velm {
 
+// The splash's picture: "PNG" resource 102.
+inline constexpr unsigned short kSplashPicture = 102;
+
 class LoadFrm : public WindowObject {
     friend class FormInstance<LoadFrm>;
 
@@ -29,6 +32,11 @@ public:
 
     const LayeredImage& Image() const noexcept { return image_; }
 
+    // Shows the splash, then loads the login windows (still invisible) the first time after a
+    // load. They are loaded behind the splash rather than before it: nothing of theirs is
+    // needed to show it, and the splash is what tells the player that the client has started.
+    void Show(int showCommand = SW_SHOWNORMAL);
+
 protected:
     FormDesign Design() const override;
     void OnLoad() override;
@@ -39,6 +47,7 @@ private:
     void CheckUpdate();
 
     LayeredImage image_;
+    bool loginPending_ = false;
     CKoDownLoadFile downloader_;
 };
 

@@ -3,7 +3,10 @@
 // graphics call per part costs far more than the few hundred pixels it moves. Window-free.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace velm {
 
@@ -32,6 +35,28 @@ public:
     // mostly key colour is left out, the others average the non-key pixels.
     static void NineGrid(CPixelView dest, int dx, int dy, int dw, int dh, const CPixelView& src,
                          int sx, int sy, int sw, int sh, int left, int top, int right, int bottom);
+};
+
+// Tab bodies of one size and look are alike, and resampling the nine-grid's middle is the
+// dearest part of composing one: each distinct body is composed once into a block of its own
+// and copied from there, leaving out what the nine-grid leaves out. The result is the pixels
+// CTabCompositor::NineGrid gives. Keeps a handful of bodies (the looks of one strip's tabs).
+class CTabBodyCache {
+public:
+    void NineGrid(CPixelView dest, int dx, int dy, int dw, int dh, const CPixelView& src, int sx,
+                  int sy, int sw, int sh, int left, int top, int right, int bottom);
+    void Clear() { bodies_.clear(); }
+
+private:
+    using Key = std::array<int, 13>;
+    struct Body {
+        const std::uint32_t* source;
+        Key key;
+        std::vector<std::uint32_t> pixels; // 0xFF000000 marks a pixel left out
+    };
+    static constexpr std::size_t kBodies = 8;
+    std::vector<Body> bodies_;
+    std::size_t next_ = 0;
 };
 
 } // namespace velm

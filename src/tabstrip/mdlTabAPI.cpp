@@ -115,7 +115,7 @@ int NineGridBlt(HDC dest, int dx, int dy, int dw, int dh, HDC src, int sx, int s
 }
 
 BOOL TransBlt(HDC dest, int x, int y, int w, int h, HDC src, int sx, int sy, COLORREF key) {
-    return ::TransparentBlt(dest, x, y, w, h, src, sx, sy, w, h, key);
+    return ::GdiTransparentBlt(dest, x, y, w, h, src, sx, sy, w, h, key);
 }
 
 int DrawTextInRect(HDC dc, std::string_view text, int length, int x, int y, int width, int height,

@@ -293,6 +293,7 @@ void uTab::CreateBuffers() {
 }
 
 void uTab::FreeBuffers() noexcept {
+    plainBackground_.reset();
     mdlTabAPI::DeleteMemDC(backBuffer_);
     mdlTabAPI::DeleteMemDC(background_);
     mdlTabAPI::DeleteMemDC(tabArea_);
@@ -317,11 +318,40 @@ void uTab::DrawBackground() {
             return;
         }
     }
+    // Without a handler the default background depends on nothing but the size and the style,
+    // so a repaint that changes neither keeps the one already drawn.
+    const PlainBackground plain{width_, h, tabStyle_};
+    if (!OnDrawBackground && plainBackground_ == plain) {
+        return;
+    }
+    plainBackground_.reset();
     if (!bSkipDefault && Skin()) {
         ::StretchBlt(background_->dc(), 0, 0, width_, h, Skin(), 0, 0, 1,
                      CTabLayout::Style(tabStyle_).skinRows, SRCCOPY);
+        if (!OnDrawBackground) {
+            plainBackground_ = plain;
+        }
     }
 }
+
+namespace {
+
+// Where a caption of the measured extent goes in its rectangle, and how: centred when it fits,
+// else from the left, centred by its own height and cut with an ellipsis.
+struct CaptionPlace {
+    CTabRect rect;
+    UINT format;
+};
+
+CaptionPlace PlaceCaption(int textWidth, int textHeight, int x, int y, int width, int height) {
+    if (textWidth > width) {
+        const int top = y + static_cast<int>(CTabIndex::RoundHalfEven((height - textHeight) / 2.0));
+        return {{x, top, width, height}, DT_END_ELLIPSIS};
+    }
+    return {{x, y, width, height}, DT_CENTER | DT_VCENTER | DT_SINGLELINE};
+}
+
+} // namespace
 
 void uTab::DrawCaption(HDC surface, const std::string& caption, int x, int y, int width,
                        int height) {
@@ -332,13 +362,38 @@ void uTab::DrawCaption(HDC surface, const std::string& caption, int x, int y, in
     const int length = ::lstrlenA(ansi.c_str());
     SIZE size{};
     ::GetTextExtentPoint32A(surface, ansi.c_str(), length, &size);
-    if (size.cx > width) {
-        const int top = y + static_cast<int>(CTabIndex::RoundHalfEven((height - size.cy) / 2.0));
-        mdlTabAPI::DrawTextInRect(surface, ansi, length, x, top, width, height, DT_END_ELLIPSIS);
-    } else {
-        mdlTabAPI::DrawTextInRect(surface, ansi, length, x, y, width, height,
-                                  DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    const CaptionPlace place = PlaceCaption(size.cx, size.cy, x, y, width, height);
+    mdlTabAPI::DrawTextInRect(surface, ansi, length, place.rect.x, place.rect.y, place.rect.width,
+                              place.rect.height, place.format);
+}
+
+void uTab::DrawKeptCaption(HDC surface, CPixelView view, std::int32_t index, bool selected, int x,
+                           int y, int width, int height) {
+    if (width <= 0) {
+        return;
     }
+    const std::string& caption = items_->Item(index)->Caption();
+    CTabCaptionCache::Slot& slot = captions_.At(static_cast<std::size_t>(index));
+    if (!slot.MeasuredAs(caption, selected)) {
+        std::string ansi = ToAnsi(caption);
+        ansi.resize(static_cast<std::size_t>(::lstrlenA(ansi.c_str())));
+        SIZE size{};
+        ::GetTextExtentPoint32A(surface, ansi.c_str(), static_cast<int>(ansi.size()), &size);
+        slot.Measure(caption, selected, std::move(ansi), size.cx, size.cy);
+    }
+    const CaptionPlace place = PlaceCaption(slot.textWidth, slot.textHeight, x, y, width, height);
+    const CTabRect clipped = CTabCaptionCache::Clip(view, place.rect);
+    if (clipped.width == 0 || clipped.height == 0) {
+        return; // the text is clipped to its rectangle, none of which is on the surface
+    }
+    if (CTabCaptionCache::Replay(slot, view, place.rect)) {
+        return;
+    }
+    CTabCaptionCache::KeepBefore(slot, view, place.rect);
+    mdlTabAPI::DrawTextInRect(surface, slot.ansi, static_cast<int>(slot.ansi.size()), place.rect.x,
+                              place.rect.y, place.rect.width, place.rect.height, place.format);
+    ::GdiFlush();
+    CTabCaptionCache::KeepAfter(slot, view);
 }
 
 void uTab::DrawTabs(bool bUpdate) {
@@ -357,6 +412,7 @@ void uTab::DrawTabs(bool bUpdate) {
         ::GdiFlush();
 
         const std::vector<CTabBox> boxes = Boxes();
+        captions_.Trim(boxes.size());
         auto glyphSource = [&](std::int32_t i, std::int32_t plain) {
             if (i == hoverIndex_ && mouseState_ == CloseHot) {
                 return s.glyphHot;
@@ -375,12 +431,11 @@ void uTab::DrawTabs(bool bUpdate) {
             const CTabRect body = CTabLayout::Body(tabStyle_, box);
             const std::int32_t src =
                 selected ? s.srcSelected : (i == hoverIndex_ ? s.srcHover : s.srcOrdinary);
-            CTabCompositor::NineGrid(view, body.x, body.y, body.width, body.height, skinView, src,
-                                     0, s.tabSrcWidth, s.tabSrcHeight, 14, 0, 14, 0);
+            bodies_.NineGrid(view, body.x, body.y, body.width, body.height, skinView, src, 0,
+                             s.tabSrcWidth, s.tabSrcHeight, 14, 0, 14, 0);
             const CTabRect caption = CTabLayout::Caption(tabStyle_, box, selected);
-            DrawCaption(ta, items_->Item(i)->Caption(), caption.x, caption.y, caption.width,
-                        caption.height);
-            ::GdiFlush();
+            DrawKeptCaption(ta, view, i, selected, caption.x, caption.y, caption.width,
+                            caption.height);
             if (!box.hideButton) {
                 const CTabRect glyph = CTabLayout::Glyph(tabStyle_, box);
                 CTabCompositor::TransCopy(

@@ -7,6 +7,7 @@
 #include "base/Window.h"
 #include "base/PropertyBag.h"
 #include "frame/CSubclass.h"
+#include "tabstrip/CTabCaptionCache.h"
 #include "tabstrip/CTabCompositor.h"
 #include "tabstrip/CTabItems.h"
 #include "tabstrip/CTabLayout.h"
@@ -18,7 +19,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace velm {
@@ -98,6 +101,10 @@ public:
     void DrawBackground();
     void DrawTabs(bool bUpdate);
     void DrawCaption(HDC surface, const std::string& caption, int x, int y, int width, int height);
+    // DrawCaption of tab `index` on the tab area, whose pixels are `view`, through the kept
+    // captions.
+    void DrawKeptCaption(HDC surface, CPixelView view, std::int32_t index, bool selected, int x,
+                         int y, int width, int height);
     void CreateBuffers();
     void FreeBuffers() noexcept;
 
@@ -177,6 +184,11 @@ private:
     mdlTabAPI::Surface background_;
     mdlTabAPI::Surface tabArea_;
     std::uint32_t* tabAreaBits_ = nullptr;
+    // The size and style the default background in background_ was last drawn for.
+    using PlainBackground = std::tuple<int, int, std::int32_t>;
+    std::optional<PlainBackground> plainBackground_;
+    CTabCaptionCache captions_;
+    CTabBodyCache bodies_;
 };
 
 } // namespace velm

@@ -1,5 +1,6 @@
 #include "updater/UpdateFrm.h"
 
+#include "base/LateBound.h"
 #include "base/Text.h"
 #include "updater/UpdaterTexts.h"
 
@@ -33,7 +34,7 @@ FormDesign UpdateFrm::Design() const {
 
 void UpdateFrm::OnLoad() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&icc);
+    LateInitCommonControlsEx(&icc);
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {

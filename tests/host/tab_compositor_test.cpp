@@ -1,5 +1,7 @@
 // Composing skin parts in pixel memory: key colour left out, unscaled copies exact, resampled
-// middles averaged, and nothing written outside either picture.
+// middles averaged, and nothing written outside either picture; bodies and captions kept from an
+// earlier repaint give the same pixels as composing and drawing them again.
+#include "tabstrip/CTabCaptionCache.h"
 #include "tabstrip/CTabCompositor.h"
 
 #include <gtest/gtest.h>
@@ -75,6 +77,55 @@ TEST(TabCompositor, MostlyKeyedAreasStayTransparent) {
     src.At(1, 0) = 0x123456;
     CTabCompositor::NineGrid(dest.View(), 0, 0, 1, 1, src.View(), 0, 0, 4, 1, 0, 0, 0, 0);
     EXPECT_EQ(dest.At(0, 0), 0x123456u) << "the key pixel does not tint the average";
+}
+
+TEST(TabCompositor, KeptBodiesGiveTheComposedPixels) {
+    Picture src(40, 6, 0);
+    for (int i = 0; i < 40 * 6; ++i) {
+        src.px[static_cast<std::size_t>(i)] = (i % 7 == 0) ? K : 0x010203u * (i % 50);
+    }
+    CTabBodyCache kept;
+    // Places partly off the picture, the same size from another slice or of another height, and
+    // enough bodies to push the first ones out of the cache: x, y, width, height, source x.
+    const int places[][5] = {{3, 0, 20, 6, 4},  {3, 0, 20, 6, 0},  {0, 1, 20, 4, 4},
+                             {-4, 1, 12, 5, 4}, {25, -2, 9, 6, 4}, {1, 0, 7, 3, 4},
+                             {2, 1, 30, 6, 0},  {5, 0, 14, 4, 4},  {6, 2, 15, 4, 4},
+                             {7, 0, 16, 6, 4},  {8, 1, 17, 5, 4},  {3, 0, 20, 6, 4}};
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& p : places) {
+            Picture direct(30, 6, 0x777777);
+            Picture cached(30, 6, 0x777777);
+            CTabCompositor::NineGrid(direct.View(), p[0], p[1], p[2], p[3], src.View(), p[4], 0, 30,
+                                     6, 5, 0, 6, 0);
+            kept.NineGrid(cached.View(), p[0], p[1], p[2], p[3], src.View(), p[4], 0, 30, 6, 5, 0,
+                          6, 0);
+            EXPECT_EQ(cached.px, direct.px)
+                << p[0] << "," << p[1] << " " << p[2] << "x" << p[3] << " from " << p[4];
+        }
+    }
+}
+
+TEST(TabCompositor, KeptCaptionReturnsOnlyOverTheSamePixels) {
+    Picture area(20, 8, 0x404040);
+    const CTabRect region{2, 1, 10, 5};
+    CTabCaptionCache::Slot slot;
+    CTabCaptionCache::KeepBefore(slot, area.View(), region);
+    area.At(4, 3) = 0x000000; // the text
+    area.At(5, 3) = 0x101010;
+    CTabCaptionCache::KeepAfter(slot, area.View());
+    const std::vector<std::uint32_t> drawn = area.px;
+
+    Picture again(20, 8, 0x404040);
+    EXPECT_TRUE(CTabCaptionCache::Replay(slot, again.View(), region));
+    EXPECT_EQ(again.px, drawn);
+
+    Picture hovered(20, 8, 0x404040);
+    hovered.At(11, 5) = 0x505050; // the body beneath changed in one pixel of the region
+    const std::vector<std::uint32_t> before = hovered.px;
+    EXPECT_FALSE(CTabCaptionCache::Replay(slot, hovered.View(), region));
+    EXPECT_EQ(hovered.px, before) << "nothing written when the drawing must be made anew";
+    Picture moved(20, 8, 0x404040);
+    EXPECT_FALSE(CTabCaptionCache::Replay(slot, moved.View(), CTabRect{3, 1, 10, 5}));
 }
 
 } // namespace

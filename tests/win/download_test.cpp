@@ -130,6 +130,27 @@ TEST_F(Download, StopFromLoadingHandlerKeepsWhatArrived) {
     EXPECT_TRUE(completed);
 }
 
+// Bodies larger than one write batch go to disk from a second thread while the next pieces are
+// read: every byte lands in order, and a stop keeps exactly the pieces that were reported.
+TEST_F(Download, LargeBodyKeepsEveryPieceReadInOrder) {
+    const std::string body = Pattern(3 * 256 * 1024 + 12345);
+    server.Route("/large", {200, body});
+    ASSERT_TRUE(downloader.DownLoadFile(server.Url("/large"), target, false, false));
+    EXPECT_TRUE(ReadFileBytes(target) == body);
+
+    std::int32_t reported = 0;
+    downloader.Loading = [&](std::int32_t received) {
+        reported = received;
+        if (received > 300 * 1024) {
+            downloader.StopDownLoad();
+        }
+    };
+    ASSERT_TRUE(downloader.DownLoadFile(server.Url("/large"), target, false, true));
+    const std::string kept = ReadFileBytes(target);
+    EXPECT_EQ(kept.size(), static_cast<std::size_t>(reported));
+    EXPECT_TRUE(kept == body.substr(0, kept.size()));
+}
+
 TEST_F(Download, StopBeforeCallHasNoEffect) {
     server.Route("/f", {200, Pattern(30000)});
     downloader.StopDownLoad();

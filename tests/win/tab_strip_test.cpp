@@ -338,6 +338,42 @@ TEST_F(TabStrip, BoldCaptionColourOnlyOnTheSelectedTab) {
     EXPECT_EQ(CountColour(shown, 0, 610, kBold), 0) << "nothing selected, nothing bold";
 }
 
+// Repaints reuse what each caption drew last time; a new text, or a tab that changes between
+// selected and not, must still show exactly what a strip that never drew before shows.
+TEST_F(TabStrip, CaptionsDrawnEarlierGiveWayToNewTextAndSelection) {
+    Make(1, 610, 10, 0, 3);
+    const std::vector<std::string> first{"首页大厅", "游戏中心", "充值服务"};
+    const std::vector<std::string> later{"首页大厅", "游戏中心", "活动专区"};
+    for (int i = 0; i < 3; ++i) {
+        strip->TabItems().Item(i)->Caption(first[static_cast<std::size_t>(i)]);
+    }
+    strip->Selected(2);
+    strip->Selected(1);
+    strip->TabItems().Item(2)->Caption(later[2]);
+    const Pixels repainted = Read(strip->BackBufferDC());
+
+    PropertyBag design;
+    design.WriteLong("TabStyle", 1, 0);
+    design.WriteLong("TabLeftSize", 10, 40);
+    uTab fresh;
+    ASSERT_TRUE(fresh.Create(host->window, 0, 40, 610, design));
+    fresh.hContainerWnd(host->container);
+    for (const std::string& caption : later) {
+        fresh.TabItems().Add(caption, std::make_shared<Form>(&events, caption));
+    }
+    fresh.LockReDraw(false);
+    fresh.Selected(1);
+    const Pixels expected = Read(fresh.BackBufferDC());
+    ASSERT_EQ(repainted.bgra.size(), expected.bgra.size());
+    int differing = 0;
+    for (int y = 0; y < expected.height; ++y) {
+        for (int x = 0; x < expected.width; ++x) {
+            differing += repainted.rgb(x, y) != expected.rgb(x, y) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+}
+
 // The bounding box of pixels darker than mid-grey.
 RECT InkBox(const Pixels& p) {
     RECT r{p.width, p.height, -1, -1};
