@@ -1,17 +1,12 @@
 #include "mainwindow/ModMsg.h"
 
 #include "base/Log.h"
-#include "frame/CSubclass.h"
+#include "frame/WindowHook.h"
 #include "mainwindow/MainMessages.h"
-
-#include <memory>
 
 namespace velm {
 namespace {
-// The hook goes through the program's one interception family: its removal puts the previous
-// procedure back only while ours is still the current one, so a frame layered on top later is
-// never cut out of the chain.
-std::unique_ptr<CSubclass> g_hook;
+WindowHook g_hook;
 void (*g_trayMenu)(HWND) = nullptr;
 void (*g_taskbarCreated)(HWND) = nullptr;
 
@@ -32,31 +27,12 @@ void InstallMsgHook(HWND hWnd) {
     // A key already taken by another program leaves the window without it.
     ::RegisterHotKey(hWnd, HOTKEY_ID, 0, VK_F10);
     TaskbarCreatedMessage();
-    g_hook = std::make_unique<CSubclass>();
-    g_hook->SetWindowProc([](bool bBefore, bool& bHandled, LRESULT& lReturn, HWND h, UINT uMsg,
-                             WPARAM wParam, LPARAM lParam, LONG&) {
-        if (bBefore) {
-            bHandled = true;
-            lReturn = MainWndProc(h, uMsg, wParam, lParam);
-        }
-    });
-    bool unicode = ::IsWindowUnicode(hWnd) != FALSE;
-    if (!g_hook->ssc_Subclass(hWnd, 0, 1, true, unicode, false)) {
-        g_hook.reset();
-        return;
-    }
-    g_hook->ssc_AddMsg(hWnd, ALL_MESSAGES, MSG_BEFORE);
+    g_hook.Install(hWnd, &MainWndProc);
 }
 
 void RemoveMsgHook(HWND hWnd) {
     ::UnregisterHotKey(hWnd, HOTKEY_ID);
-    if (g_hook) {
-        g_hook->ssc_UnSubclass(hWnd);
-        g_hook.reset();
-        // The record steps out of the chain after the next message it passes on (at once
-        // unless one of its calls is still running).
-        ::SendMessageW(hWnd, WM_NULL, 0, 0);
-    }
+    g_hook.Remove(hWnd);
 }
 
 void ToggleMainWindow(HWND hWnd) {
@@ -83,10 +59,7 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     } catch (...) {
         LogCaught("ModMsg.MainWndProc: message " + std::to_string(uMsg));
     }
-    if (!g_hook) {
-        return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
-    }
-    return g_hook->ssc_CallOrigWndProc(hWnd, uMsg, wParam, lParam);
+    return g_hook.CallNext(hWnd, uMsg, wParam, lParam);
 }
 
 } // namespace velm

@@ -1,14 +1,11 @@
 #include "startup/PublicData.h"
 
 #include "base/Handles.h"
-#include "frame/CSubclass.h"
-
-#include <memory>
+#include "frame/WindowHook.h"
 
 namespace velm {
 namespace {
-// Through the program's one interception family: unhooking never cuts a later procedure out.
-std::unique_ptr<CSubclass> g_loginHook;
+WindowHook g_loginHook;
 HWND (*g_follower)() = nullptr;
 } // namespace
 
@@ -60,30 +57,11 @@ void SetLoginMoveFollower(HWND (*follower)()) {
 }
 
 void HookLoginMove(HWND hwnd) {
-    g_loginHook = std::make_unique<CSubclass>();
-    g_loginHook->SetWindowProc([](bool bBefore, bool& bHandled, LRESULT& lReturn, HWND h, UINT msg,
-                                  WPARAM wParam, LPARAM lParam, LONG&) {
-        if (bBefore) {
-            bHandled = true;
-            lReturn = LoginBgWndProc(h, msg, wParam, lParam);
-        }
-    });
-    bool unicode = ::IsWindowUnicode(hwnd) != FALSE;
-    if (!g_loginHook->ssc_Subclass(hwnd, 0, 1, true, unicode, false)) {
-        g_loginHook.reset();
-        return;
-    }
-    g_loginHook->ssc_AddMsg(hwnd, ALL_MESSAGES, MSG_BEFORE);
+    g_loginHook.Install(hwnd, &LoginBgWndProc);
 }
 
 void UnhookLoginMove(HWND hwnd) {
-    if (g_loginHook) {
-        g_loginHook->ssc_UnSubclass(hwnd);
-        g_loginHook.reset();
-        // The record steps out of the chain after the next message it passes on (at once
-        // unless one of its calls is still running).
-        ::SendMessageW(hwnd, WM_NULL, 0, 0);
-    }
+    g_loginHook.Remove(hwnd);
 }
 
 LRESULT CALLBACK LoginBgWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -96,10 +74,7 @@ LRESULT CALLBACK LoginBgWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
-    if (!g_loginHook) {
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    return g_loginHook->ssc_CallOrigWndProc(hwnd, msg, wParam, lParam);
+    return g_loginHook.CallNext(hwnd, msg, wParam, lParam);
 }
 
 } // namespace velm
