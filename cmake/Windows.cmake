@@ -108,6 +108,14 @@ foreach(t ${VELM_WIN_TESTS} ${VELM_E2E_TESTS})
     velm_wine_test(${t})
 endforeach()
 
+# What the planted-DLL test leaves beside the programs: a DLL named like a system one.
+add_library(velm_planted_dll MODULE tests/e2e/PlantedDll.c)
+set_target_properties(velm_planted_dll PROPERTIES OUTPUT_NAME wininet PREFIX ""
+    LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+target_compile_options(velm_planted_dll PRIVATE ${VELM_WARNINGS})
+target_link_options(velm_planted_dll PRIVATE -static -s)
+add_dependencies(e2e_planted_dll_test velm_planted_dll Update)
+
 # The demo server for the whole-program tests: started before them, stopped after. It serves this
 # tree's signed release where this tree's client looks for it.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
