@@ -1,6 +1,7 @@
 # Cross build: the product, the updater and the tests that run under Wine.
-set(VELM_SYSTEM_LIBS wininet gdiplus ole32 oleaut32 uuid comctl32 msimg32 shell32 user32 gdi32
-    advapi32 shlwapi bcrypt urlmon)
+# Known DLLs only (always taken from System32); the others go through cmake/DelayLoad.cmake.
+set(VELM_SYSTEM_LIBS ole32 oleaut32 uuid shell32 user32 gdi32 advapi32)
+include(${CMAKE_SOURCE_DIR}/cmake/DelayLoad.cmake)
 
 # The resource table: velm.rc through windres to a .res, then the named types appended by
 # tools/mkres.py, then the whole table to one COFF object for the link.
@@ -36,7 +37,7 @@ foreach(layer ${VELM_LAYERS})
         target_link_libraries(velm_${layer} PUBLIC velm_${dep})
     endforeach()
 endforeach()
-target_link_libraries(velm_base PUBLIC ${VELM_SYSTEM_LIBS})
+target_link_libraries(velm_base PUBLIC ${VELM_SYSTEM_LIBS} velm_delay_load)
 add_library(velm_core INTERFACE)
 foreach(layer ${VELM_LAYERS})
     target_link_libraries(velm_core INTERFACE velm_${layer})
