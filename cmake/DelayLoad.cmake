@@ -16,6 +16,7 @@ else()
     set(symbol_prefix "_")
 endif()
 set(VELM_DELAY_LIBS "")
+set(VELM_DELAY_KEEP "")
 foreach(dll ${VELM_DELAY_LOADED})
     set(def ${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def)
     set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delay.a)
@@ -35,10 +36,18 @@ foreach(dll ${VELM_DELAY_LOADED})
         message(FATAL_ERROR "dlltool could not make ${lib}: ${errors}")
     endif()
     list(APPEND VELM_DELAY_LIBS ${lib})
+    if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
+        # The i386 linker drops a stub whose own symbol nothing names (calls go through __imp_),
+        # and with it the code the delay table points at: each call would jump to address 0.
+        string(REGEX MATCHALL "[A-Za-z_][A-Za-z0-9_]*@[0-9]+" functions "${text}")
+        foreach(function ${functions})
+            list(APPEND VELM_DELAY_KEEP "LINKER:--undefined=_${function}")
+        endforeach()
+    endif()
 endforeach()
 
 # The hook lives in velm_base; nothing in a program names it, so the link is told to keep it.
 add_library(velm_delay_load INTERFACE)
 target_link_libraries(velm_delay_load INTERFACE ${VELM_DELAY_LIBS})
 target_link_options(velm_delay_load INTERFACE
-    "LINKER:--undefined=${symbol_prefix}__pfnDliNotifyHook2")
+    "LINKER:--undefined=${symbol_prefix}__pfnDliNotifyHook2" ${VELM_DELAY_KEEP})
