@@ -1,6 +1,7 @@
 # Cross build: the product, the updater and the tests that run under Wine.
-set(VELM_SYSTEM_LIBS wininet gdiplus ole32 oleaut32 uuid comctl32 msimg32 shell32 user32 gdi32
-    advapi32 shlwapi bcrypt urlmon)
+# Known DLLs only (always taken from System32); the others go through cmake/DelayLoad.cmake.
+set(VELM_SYSTEM_LIBS ole32 oleaut32 uuid shell32 user32 gdi32 advapi32)
+include(${CMAKE_SOURCE_DIR}/cmake/DelayLoad.cmake)
 
 # The resource table: velm.rc through windres to a .res, then the named types appended by
 # tools/mkres.py, then the whole table to one COFF object for the link.
@@ -36,7 +37,7 @@ foreach(layer ${VELM_LAYERS})
         target_link_libraries(velm_${layer} PUBLIC velm_${dep})
     endforeach()
 endforeach()
-target_link_libraries(velm_base PUBLIC ${VELM_SYSTEM_LIBS})
+target_link_libraries(velm_base PUBLIC ${VELM_SYSTEM_LIBS} velm_delay_load)
 add_library(velm_core INTERFACE)
 foreach(layer ${VELM_LAYERS})
     target_link_libraries(velm_core INTERFACE velm_${layer})
@@ -107,6 +108,14 @@ file(GLOB VELM_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.
 foreach(t ${VELM_WIN_TESTS} ${VELM_E2E_TESTS})
     velm_wine_test(${t})
 endforeach()
+
+# What the planted-DLL test leaves beside the programs: a DLL named like a system one.
+add_library(velm_planted_dll MODULE tests/e2e/PlantedDll.c)
+set_target_properties(velm_planted_dll PROPERTIES OUTPUT_NAME wininet PREFIX ""
+    LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+target_compile_options(velm_planted_dll PRIVATE ${VELM_WARNINGS})
+target_link_options(velm_planted_dll PRIVATE -static -s)
+add_dependencies(e2e_planted_dll_test velm_planted_dll Update)
 
 # The demo server for the whole-program tests: started before them, stopped after. It serves this
 # tree's signed release where this tree's client looks for it.

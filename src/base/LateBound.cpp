@@ -1,5 +1,6 @@
 #include "base/LateBound.h"
 
+#include "base/DllSearch.h"
 #include "base/Log.h"
 
 #include <string>
@@ -11,10 +12,10 @@ namespace {
 // one from the import table it stays for the rest of the process, so the reference taken here
 // is never given back and there is no handle to release.
 FARPROC Entry(const char* library, const char* name) {
-    HMODULE module = ::LoadLibraryA(library);
+    // From System32 only, like every system DLL outside the known ones.
+    HMODULE module = LoadSystemLibrary(library);
     if (!module) {
-        LogCallFailed(std::string("LoadLibraryA(") + library + ")", ::GetLastError());
-        return nullptr;
+        return nullptr; // logged
     }
     HMODULE pinned = nullptr;
     ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN, library, &pinned);

@@ -2,6 +2,8 @@
 // group functions looked up at run time because older libraries lack them.
 #include "mainwindow/CacheMain.h"
 
+#include "base/DllSearch.h"
+
 #include <windows.h>
 #include <wininet.h>
 
@@ -13,7 +15,7 @@ public:
     WinInetUrlCache() {
         HMODULE wininet = ::GetModuleHandleA("wininet.dll");
         if (!wininet) {
-            wininet = ::LoadLibraryA("wininet.dll");
+            wininet = LoadSystemLibrary("wininet.dll");
         }
         if (wininet) {
             findFirstGroup_ = reinterpret_cast<FindFirstGroupFn>(

@@ -1,5 +1,6 @@
 // Update.exe: started by the client with "<directory>|<directory>\<name>.exe" after the player
 // accepted an update; reads the manifest the client left beside this program.
+#include "base/DllSearch.h"
 #include "download/Hex.h"
 #include "updater/Updater.h"
 
@@ -10,6 +11,8 @@
 #include <string>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    // This program runs from the temporary folder, where anyone may leave a DLL.
+    velm::RestrictDllSearch();
     velm::UpdaterOptions options;
     // A key that does not decode stays all zeros, which no signature matches: every manifest is
     // then refused rather than trusted.
