@@ -2,6 +2,7 @@
 
 #include "base/EventLog.h"
 #include "base/WindowObject.h"
+#include "browser/IBrowser.h"
 #include "mainwindow/WebMainFrm.h"
 #include "startup/LayeredImage.h"
 #include "startup/LoadFrm.h"
@@ -33,10 +34,17 @@ int RunClient(const char* commandLine) {
     loading.Load();
     loading.Show(SW_SHOWNORMAL);
     int code = RunMessageLoop();
+    EndClient();
+    return code;
+}
+
+void EndClient() {
     // The main window object goes at the end of the program, and its tray icon with it.
     WebMainFrm::Destroy();
+    // A page that closed its own window from one of its events leaves its control to be released
+    // later; the loop has ended before that came, and the control must go while COM is alive.
+    ReleaseDeferredBrowsers();
     ::OleUninitialize();
-    return code;
 }
 
 } // namespace velm

@@ -3,6 +3,9 @@
 #include "base/Log.h"
 #include "base/Text.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace velm {
 namespace {
 
@@ -125,11 +128,53 @@ void WindowObject::OnWindowDestroyed() {
     }
 }
 
+namespace {
+struct FilterEntry {
+    MessageFilter filter;
+    FilterOrder order;
+};
+std::vector<FilterEntry> g_filters;
+
+bool IsKeyMessage(UINT message) {
+    return message >= WM_KEYFIRST && message <= WM_KEYLAST;
+}
+} // namespace
+
+void AddMessageFilter(MessageFilter filter, FilterOrder order) {
+    RemoveMessageFilter(filter);
+    auto at = std::find_if(g_filters.begin(), g_filters.end(),
+                           [order](const FilterEntry& e) { return e.order > order; });
+    g_filters.insert(at, FilterEntry{filter, order});
+}
+
+void RemoveMessageFilter(MessageFilter filter) {
+    std::erase_if(g_filters, [filter](const FilterEntry& e) { return e.filter == filter; });
+}
+
+void DispatchQueued(MSG& msg) {
+    if (IsKeyMessage(msg.message) && !g_filters.empty()) {
+        // A filter may add or remove filters (a page it hands the key to may close its window).
+        const std::vector<FilterEntry> filters = g_filters;
+        for (const FilterEntry& e : filters) {
+            bool consumed = false;
+            try {
+                consumed = e.filter(msg);
+            } catch (...) {
+                LogCaught("DispatchQueued: message filter, message " + std::to_string(msg.message));
+            }
+            if (consumed) {
+                return;
+            }
+        }
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+}
+
 int RunMessageLoop() {
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+        DispatchQueued(msg);
     }
     return static_cast<int>(msg.wParam);
 }
@@ -141,8 +186,7 @@ void ProcessPendingMessages() {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+        DispatchQueued(msg);
     }
 }
 

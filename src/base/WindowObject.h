@@ -89,6 +89,17 @@ private:
     static inline T* instance_ = nullptr;
 };
 
+// Keys are offered to the program's filters before translation: the main window's own keys
+// first, then the focused page's accelerators. A filter returns true when it consumed the key.
+using MessageFilter = bool (*)(MSG& msg);
+enum class FilterOrder { Window, Page };
+// Adding a filter twice keeps one entry.
+void AddMessageFilter(MessageFilter filter, FilterOrder order);
+void RemoveMessageFilter(MessageFilter filter);
+// What every message loop of the program does with a message it took from the queue: a key goes
+// to the filters, anything not consumed is translated and dispatched.
+void DispatchQueued(MSG& msg);
+
 // Runs the thread's message loop until WM_QUIT; returns its exit code.
 int RunMessageLoop();
 // Lets pending messages of this thread run (the downloader calls this between pieces). A WM_QUIT

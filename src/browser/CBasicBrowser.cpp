@@ -247,6 +247,12 @@ void CBasicBrowser::Navigate(const std::string& url) {
     Start(url);
 }
 
+void CBasicBrowser::Focus() {
+    if (hWnd()) {
+        ::SetFocus(hWnd());
+    }
+}
+
 void CBasicBrowser::Refresh() {
     if (document_) {
         Start(document_->Url());

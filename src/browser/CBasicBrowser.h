@@ -32,6 +32,9 @@ public:
     bool SetRootStyle(const std::string& name, const std::string& value) override;
     std::string RootStyle(const std::string& name) const override;
     void SuppressContextMenu(bool suppress) override { suppressMenu_ = suppress; }
+    void Focus() override;
+    // The engine has no accelerators of its own: its keys go the usual way.
+    bool TranslateAccelerator(MSG&) override { return false; }
 
     // The current layout, for inspection.
     const PageLayout& Layout();

@@ -122,6 +122,9 @@ class CSystemBrowser::Site final : public IOleClientSite,
 public:
     explicit Site(CSystemBrowser* owner) : owner_(owner) {}
     void Detach() noexcept { owner_ = nullptr; }
+    const ComPtr<IOleInPlaceActiveObject>& Active() const noexcept { return active_; }
+    // The control is going: its active object must not outlive it here.
+    void DropActiveObject() noexcept { active_.reset(); }
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
@@ -222,7 +225,14 @@ public:
     STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
     STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
     STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
+        // Kept so the message loop can give it the keys (Tab, Enter, the editing keys).
+        if (object) {
+            object->AddRef();
+        }
+        active_ = ComPtr<IOleInPlaceActiveObject>::Attach(object);
+        return S_OK;
+    }
     STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
     STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
     STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
@@ -282,6 +292,7 @@ public:
 private:
     ~Site() = default;
     CSystemBrowser* owner_;
+    ComPtr<IOleInPlaceActiveObject> active_;
     long refs_ = 1;
 };
 
@@ -374,6 +385,9 @@ struct CSystemBrowser::Remains {
             object->Close(OLECLOSE_NOSAVE);
             object->SetClientSite(nullptr);
         }
+        if (site) {
+            site->DropActiveObject();
+        }
         browser.reset();
         object.reset();
         sink.reset();
@@ -386,16 +400,25 @@ std::vector<std::unique_ptr<CSystemBrowser::Remains>> g_remains;
 UINT_PTR g_remainsTimer = 0;
 
 void CALLBACK ReleaseRemains(HWND, UINT, UINT_PTR, DWORD) {
-    ::KillTimer(nullptr, g_remainsTimer);
-    g_remainsTimer = 0;
-    auto remains = std::move(g_remains);
-    g_remains.clear();
-    remains.clear();
+    CSystemBrowser::ReleasePending();
 }
 } // namespace
 
 size_t CSystemBrowser::PendingReleases() noexcept {
     return g_remains.size();
+}
+
+void CSystemBrowser::ReleasePending() noexcept {
+    if (g_remainsTimer) {
+        ::KillTimer(nullptr, g_remainsTimer);
+        g_remainsTimer = 0;
+    }
+    // Releasing a control may run its events, which may leave more to release.
+    while (!g_remains.empty()) {
+        auto remains = std::move(g_remains);
+        g_remains.clear();
+        remains.clear();
+    }
 }
 
 std::wstring CSystemBrowser::EnsureModernDocumentMode() {
@@ -515,6 +538,24 @@ HWND CSystemBrowser::hWndOf(IOleObject* object) {
         inPlace->GetWindow(&hwnd);
     }
     return hwnd;
+}
+
+void CSystemBrowser::Focus() {
+    if (!object_) {
+        return;
+    }
+    RECT r = place_;
+    HRESULT hr = object_->DoVerb(OLEIVERB_UIACTIVATE, nullptr,
+                                 static_cast<IOleClientSite*>(site_.get()), 0, parent_, &r);
+    if (FAILED(hr)) {
+        LogCallFailed("CSystemBrowser::Focus: IOleObject::DoVerb(OLEIVERB_UIACTIVATE)", hr);
+    }
+}
+
+bool CSystemBrowser::TranslateAccelerator(MSG& msg) {
+    // Held here: the key may make the page close this browser before the call returns.
+    ComPtr<IOleInPlaceActiveObject> active = site_ ? site_->Active() : nullptr;
+    return active && active->TranslateAccelerator(&msg) == S_OK;
 }
 
 HWND CSystemBrowser::hWnd() const {

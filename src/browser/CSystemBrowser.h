@@ -29,6 +29,11 @@ public:
     bool SetRootStyle(const std::string& name, const std::string& value) override;
     std::string RootStyle(const std::string& name) const override;
     void SuppressContextMenu(bool suppress) override { suppressMenu_ = suppress; }
+    // Activates the control's user interface, which focuses its document.
+    void Focus() override;
+    // Hands the key to the control's active object, which the control names once its user
+    // interface is active.
+    bool TranslateAccelerator(MSG& msg) override;
 
     // True while the control is in-place active in its parent.
     bool InPlaceActive() const noexcept { return inPlaceActive_; }
@@ -44,6 +49,8 @@ public:
 
     // Controls whose release waits for their event to return (destroyed inside a handler).
     static size_t PendingReleases() noexcept;
+    // Releases them now.
+    static void ReleasePending() noexcept;
 
     class Site;
     class Sink;

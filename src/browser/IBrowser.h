@@ -24,7 +24,10 @@ struct BrowserEvents {
 
 class IBrowser {
 public:
-    virtual ~IBrowser() = default;
+    IBrowser();
+    IBrowser(const IBrowser&) = delete;
+    IBrowser& operator=(const IBrowser&) = delete;
+    virtual ~IBrowser();
 
     // The browser's own window (a child of the parent it was created in), once it exists.
     virtual HWND hWnd() const = 0;
@@ -43,11 +46,23 @@ public:
     virtual std::string RootStyle(const std::string& name) const = 0;
     // True: a right click on the page opens no context menu.
     virtual void SuppressContextMenu(bool suppress) = 0;
+    // Puts the keyboard focus into the page.
+    virtual void Focus() = 0;
+    // A key meant for a window of this browser, before it is translated: true when the page
+    // acted on it (Tab between fields, Enter, the editing keys), so nobody else gets it.
+    virtual bool TranslateAccelerator(MSG& msg) = 0;
 
     // The events are raised on the window thread. A handler may destroy the browser; the engine
     // touches nothing of itself after such a call.
     BrowserEvents events;
 };
+
+// Offers a key to the browser whose window holds the message's window. Every message loop does
+// this through its message filters once a browser exists.
+bool TranslateBrowserAccelerator(MSG& msg);
+// Releases the controls whose release still waits for their event to return. The program calls
+// this when its message loop has ended, before COM goes.
+void ReleaseDeferredBrowsers();
 
 enum class BrowserEngine { Basic, System };
 

@@ -16,7 +16,9 @@ AppCommand MatchAppCommand(std::string_view address) {
 }
 
 bool CancelsNavigation(AppCommand command) {
-    return command == AppCommand::ExitGame || command == AppCommand::Minimize;
+    // "loadgame" too: its handler closes the login window and the browser with it, so the
+    // navigation has nowhere to go on.
+    return command != AppCommand::None;
 }
 
 std::vector<std::string_view> SplitFields(std::string_view address) {

@@ -17,7 +17,7 @@ inline constexpr std::string_view kLoadGameCommand = "app://loadgame";
 // The first command whose literal is contained anywhere in `address` (case-sensitive), tested
 // exit, minimise, load in that order.
 AppCommand MatchAppCommand(std::string_view address);
-// True for the commands whose navigation is cancelled (exit and minimise).
+// True for the commands whose navigation is cancelled: every one of them.
 bool CancelsNavigation(AppCommand command);
 // `address` split at every "|"; n separators give n + 1 fields (empty ones included).
 std::vector<std::string_view> SplitFields(std::string_view address);

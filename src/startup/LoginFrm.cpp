@@ -154,16 +154,16 @@ LRESULT LoginFrm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void LoginFrm::OnBeforeNavigate2(const std::string& url, bool& cancel) {
-    switch (MatchAppCommand(url)) {
+    const AppCommand command = MatchAppCommand(url);
+    cancel = CancelsNavigation(command);
+    switch (command) {
     case AppCommand::ExitGame:
-        cancel = true;
         // Before the page first completed, the splash is still up: the player asked to leave,
         // so it goes too and the client ends.
         LoginBgFrm::Get().Unload();
         UnloadLoadingWindow();
         return;
     case AppCommand::Minimize:
-        cancel = true;
         if (LoginBgFrm::Exists() && LoginBgFrm::Get().hWnd()) {
             ::ShowWindow(LoginBgFrm::Get().hWnd(), SW_MINIMIZE);
         }
@@ -172,7 +172,6 @@ void LoginFrm::OnBeforeNavigate2(const std::string& url, bool& cancel) {
         std::optional<std::string> game = GameAddress(url);
         if (!game) {
             // No game address: nothing to open, so the login stays for another choice.
-            cancel = true;
             return;
         }
         if (!IsGameAddress(*game)) {

@@ -156,8 +156,7 @@ void MsgFrm::ShowModal(HWND owner) {
             Unload();
             break;
         }
-        ::TranslateMessage(&m);
-        ::DispatchMessageW(&m);
+        DispatchQueued(m);
     }
     if (owner_ && ownerWasEnabled) {
         ::EnableWindow(owner_, TRUE);

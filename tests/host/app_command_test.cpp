@@ -31,10 +31,10 @@ TEST(AppCommandMatch, ExitBeforeMinimiseBeforeLoad) {
     EXPECT_EQ(MatchAppCommand("app://minimizeapp://exitgame"), AppCommand::ExitGame);
 }
 
-TEST(AppCommandMatch, OnlyExitAndMinimiseCancel) {
+TEST(AppCommandMatch, EveryCommandIsCancelled) {
     EXPECT_TRUE(CancelsNavigation(AppCommand::ExitGame));
     EXPECT_TRUE(CancelsNavigation(AppCommand::Minimize));
-    EXPECT_FALSE(CancelsNavigation(AppCommand::LoadGame));
+    EXPECT_TRUE(CancelsNavigation(AppCommand::LoadGame));
     EXPECT_FALSE(CancelsNavigation(AppCommand::None));
 }
 

@@ -6,7 +6,9 @@
 #include "browser/CSystemBrowser.h"
 #include "browser/IBrowser.h"
 
+#include "app/Startup.h"
 #include "base/Text.h"
+#include "base/WindowObject.h"
 #include "support/HttpTestServer.h"
 #include "support/WinTest.h"
 
@@ -361,6 +363,86 @@ TEST_F(BasicEngine, ContextMenuOnlyWhenNotSuppressed) {
     }
 }
 
+// A window that records the keys it is sent.
+class KeySink {
+public:
+    KeySink(HWND parent, int x) {
+        static const bool registered = [] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = &KeySink::Proc;
+            wc.hInstance = ::GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"velm.test.KeySink";
+            return ::RegisterClassW(&wc) != 0;
+        }();
+        (void)registered;
+        hwnd_ = ::CreateWindowExW(0, L"velm.test.KeySink", L"", WS_CHILD | WS_VISIBLE, x, 0, 50, 50,
+                                  parent, nullptr, ::GetModuleHandleW(nullptr), this);
+    }
+    ~KeySink() { ::DestroyWindow(hwnd_); }
+    HWND hwnd() const { return hwnd_; }
+    std::vector<WPARAM> keys;
+
+private:
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+        if (msg == WM_NCCREATE) {
+            ::SetWindowLongPtrW(
+                h, GWLP_USERDATA,
+                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
+        } else if (msg == WM_KEYDOWN) {
+            reinterpret_cast<KeySink*>(::GetWindowLongPtrW(h, GWLP_USERDATA))->keys.push_back(w);
+        }
+        return ::DefWindowProcW(h, msg, w, l);
+    }
+    HWND hwnd_;
+};
+
+// An engine that takes Tab as its own accelerator and records every key it is offered.
+class AcceleratorBrowser final : public IBrowser {
+public:
+    explicit AcceleratorBrowser(HWND window) : window_(window) {}
+    HWND hWnd() const override { return window_; }
+    void Move(int, int, int, int) override {}
+    void Navigate(const std::string&) override {}
+    void Refresh() override {}
+    std::string DocumentUrl() const override { return {}; }
+    std::string RootInnerHtml() const override { return {}; }
+    bool SetRootStyle(const std::string&, const std::string&) override { return false; }
+    std::string RootStyle(const std::string&) const override { return {}; }
+    void SuppressContextMenu(bool) override {}
+    void Focus() override {}
+    bool TranslateAccelerator(MSG& msg) override {
+        offered.push_back(msg.wParam);
+        return msg.message == WM_KEYDOWN && msg.wParam == VK_TAB;
+    }
+    std::vector<WPARAM> offered;
+
+private:
+    HWND window_;
+};
+
+TEST(MessageLoops, KeysReachThePagesAcceleratorsFirst) {
+    Host host;
+    KeySink page(host.hwnd(), 0);
+    KeySink field(page.hwnd(), 0); // a field inside the page's window
+    KeySink outside(host.hwnd(), 100);
+    AcceleratorBrowser browser(page.hwnd());
+    auto post = [&] {
+        for (HWND h : {field.hwnd(), outside.hwnd()}) {
+            ::PostMessageW(h, WM_KEYDOWN, VK_TAB, 0);
+            ::PostMessageW(h, WM_KEYDOWN, 'A', 0);
+        }
+    };
+    post();
+    ProcessPendingMessages();
+    post();
+    ::PostQuitMessage(0);
+    RunMessageLoop();
+    // Each loop: the page was offered the keys of its own windows only, and kept Tab.
+    EXPECT_EQ(browser.offered, (std::vector<WPARAM>{VK_TAB, 'A', 'a', VK_TAB, 'A', 'a'}));
+    EXPECT_EQ(field.keys, (std::vector<WPARAM>{'A', 'A'}));
+    EXPECT_EQ(outside.keys, (std::vector<WPARAM>{VK_TAB, 'A', VK_TAB, 'A'}));
+}
+
 class SystemEngine : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ::OleInitialize(nullptr); }
@@ -437,6 +519,66 @@ TEST_F(SystemEngine, HandlerMayDestroyTheBrowser) {
     rec.cancelAll = true;
     browser->Navigate("app://minimize");
     EXPECT_TRUE(PumpUntil([&] { return rec.Count("before app://minimize") == 1; }, 5000));
+}
+
+// What the control names as its active object when its user interface activates (a click into
+// the page on Windows; Wine's control never does): it takes Tab and records what it is offered.
+class RecordingActiveObject final : public IOleInPlaceActiveObject {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        *out = iid == IID_IUnknown || iid == IID_IOleWindow || iid == IID_IOleInPlaceActiveObject
+                   ? this
+                   : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+    STDMETHODIMP GetWindow(HWND*) override { return E_NOTIMPL; }
+    STDMETHODIMP ContextSensitiveHelp(WINBOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP TranslateAccelerator(LPMSG msg) override {
+        offered.push_back(msg->wParam);
+        return msg->wParam == VK_TAB ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP OnFrameWindowActivate(WINBOOL) override { return S_OK; }
+    STDMETHODIMP OnDocWindowActivate(WINBOOL) override { return S_OK; }
+    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, WINBOOL) override { return S_OK; }
+    STDMETHODIMP EnableModeless(WINBOOL) override { return S_OK; }
+    ULONG refs = 1;
+    std::vector<WPARAM> offered;
+};
+
+TEST_F(SystemEngine, ActiveObjectNamedByTheControlGetsThePagesKeys) {
+    ComPtr<IOleObject> object;
+    ASSERT_EQ(sys->Control()->QueryInterface(IID_IOleObject, object.put_void()), S_OK);
+    ComPtr<IOleClientSite> site;
+    ASSERT_EQ(object->GetClientSite(site.put()), S_OK);
+    auto frame = site.As<IOleInPlaceFrame>(IID_IOleInPlaceFrame);
+    ASSERT_TRUE(frame);
+    RecordingActiveObject active;
+    ASSERT_EQ(frame->SetActiveObject(&active, L"page"), S_OK);
+    MSG tab{browser->hWnd(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    MSG letter{browser->hWnd(), WM_KEYDOWN, 'A', 0, 0, {}};
+    EXPECT_TRUE(TranslateBrowserAccelerator(tab)) << "Tab moves between the page's fields";
+    EXPECT_FALSE(TranslateBrowserAccelerator(letter)) << "a letter goes on to the field";
+    EXPECT_EQ(active.offered, (std::vector<WPARAM>{VK_TAB, 'A'}));
+    frame->SetActiveObject(nullptr, nullptr);
+    EXPECT_EQ(active.refs, 1u) << "given back when the control deactivates";
+}
+
+TEST_F(SystemEngine, ReleasedInsideItsEventBeforeComGoes) {
+    // The page closes its window from its own event, and that window was the last one.
+    browser->events.BeforeNavigate2 = [&](const std::string&, bool& cancel) {
+        cancel = true;
+        browser.reset();
+        ::PostQuitMessage(0);
+    };
+    browser->Navigate("app://exitgame");
+    RunMessageLoop();
+    ASSERT_FALSE(browser);
+    EXPECT_EQ(CSystemBrowser::PendingReleases(), 1u) << "the loop ended before the release";
+    EndClient();
+    EXPECT_EQ(CSystemBrowser::PendingReleases(), 0u) << "released while COM was alive";
+    ::OleInitialize(nullptr); // the suite's own pairing
 }
 
 TEST_F(SystemEngine, DocumentHostAnswersTheContextMenu) {

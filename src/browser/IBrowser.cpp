@@ -1,0 +1,44 @@
+#include "browser/IBrowser.h"
+
+#include "base/WindowObject.h"
+#include "browser/CSystemBrowser.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace velm {
+namespace {
+
+std::vector<IBrowser*> g_browsers;
+
+} // namespace
+
+IBrowser::IBrowser() {
+    if (g_browsers.empty()) {
+        AddMessageFilter(&TranslateBrowserAccelerator, FilterOrder::Page);
+    }
+    g_browsers.push_back(this);
+}
+
+IBrowser::~IBrowser() {
+    std::erase(g_browsers, this);
+}
+
+bool TranslateBrowserAccelerator(MSG& msg) {
+    if (!msg.hwnd) {
+        return false;
+    }
+    auto holds = [&msg](IBrowser* b) {
+        HWND own = b->hWnd();
+        return own && (own == msg.hwnd || ::IsChild(own, msg.hwnd));
+    };
+    auto it = std::find_if(g_browsers.begin(), g_browsers.end(), holds);
+    // The page may close its own browser while it handles the key; nothing here is used after.
+    return it != g_browsers.end() && (*it)->TranslateAccelerator(msg);
+}
+
+void ReleaseDeferredBrowsers() {
+    CSystemBrowser::ReleasePending();
+}
+
+} // namespace velm
