@@ -50,6 +50,11 @@ void CKoNotifyIcon::Fill(HWND hWnd, HICON hIcon, const std::string& strTip) {
 }
 
 void CKoNotifyIcon::AddNotifyIcon(HWND hWnd, HICON hIcon, const std::string& strTip) {
+    // One object, one icon: an icon added for an earlier window of the owner (its window was
+    // closed and loaded again) would otherwise stay behind as a ghost.
+    if (added_) {
+        DeleteNotifyIcon();
+    }
     Fill(hWnd, hIcon, strTip);
     LateShellNotifyIconA(NIM_ADD, &data_);
     added_ = true;

@@ -25,6 +25,7 @@
 #include <shellapi.h>
 
 #include <cmath>
+#include <functional>
 #include <vector>
 
 namespace velm {
@@ -201,15 +202,25 @@ void WebMainFrm::CreateControls() {
         ::SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     }
 
-    // Events.
-    close_.Click = [this] { CloseRequest(); };
-    min_.Click = [this] { ::ShowWindow(hWnd(), SW_MINIMIZE); };
-    minmax_.Click = [this] { MinMaxClick(); };
-    tool_.Click = [this] { PopupAppMenu(); };
-    gameSpace_.Click = [] {
-        LateShellExecuteA(nullptr, "open", VELM_OFFICIAL_SITE, nullptr, nullptr, SW_SHOWNORMAL);
+    // Events. A button takes the keyboard focus when pressed; after its click the focus goes back
+    // to the page, or a stray Enter or Space would click the button again.
+    auto thenPage = [this](std::function<void()> action) {
+        return [this, action = std::move(action)] {
+            AliveGuard alive(*this);
+            action();
+            if (alive.alive()) {
+                FocusPage();
+            }
+        };
     };
-    otherUser_.Click = [] { LoginFrm::Get().Show(SW_SHOWNORMAL); };
+    close_.Click = thenPage([this] { CloseRequest(); });
+    min_.Click = thenPage([this] { ::ShowWindow(hWnd(), SW_MINIMIZE); });
+    minmax_.Click = thenPage([this] { MinMaxClick(); });
+    tool_.Click = thenPage([this] { PopupAppMenu(); });
+    gameSpace_.Click = thenPage([] {
+        LateShellExecuteA(nullptr, "open", VELM_OFFICIAL_SITE, nullptr, nullptr, SW_SHOWNORMAL);
+    });
+    otherUser_.Click = thenPage([] { LoginFrm::Get().Show(SW_SHOWNORMAL); });
     title_.MouseMove = [](std::int16_t&, std::int16_t&, float&, float&) { ArrowCursor(); };
     tab_->OnMouseDown = [this](std::int32_t ItemIndex, std::int16_t&, std::int16_t&, float&,
                                float&) {
@@ -242,6 +253,9 @@ void WebMainFrm::CreateControls() {
 
 void WebMainFrm::OnLoad() {
     HWND h = hWnd();
+    // The window may be loaded again after a close that answered "exit" (another account's
+    // login was still open): that answer was for the window that went.
+    m_bExit = false;
     CreateControls();
 
     // 1-3: icons from the file the login window wrote, the tray icon with the small one.
@@ -428,6 +442,25 @@ void WebMainFrm::MinMaxClick() {
     title_.SetfrmHwnd(maximised ? nullptr : hWnd());
 }
 
+void WebMainFrm::FocusPage() {
+    HWND h = hWnd();
+    // Only while this window is the active one: focusing a window activates it, and the click
+    // may have brought another window up (the login, a dialog, the browser).
+    if (!h || !tab_ || ::IsIconic(h) || ::GetActiveWindow() != h) {
+        return;
+    }
+    CTabItems& items = tab_->TabItems();
+    const std::int32_t selected = items.Selected();
+    if (selected < 0 || selected >= items.Count()) {
+        return;
+    }
+    auto item = items.Item(CTabIndex(selected));
+    ITabForm* form = item ? item->Form().get() : nullptr;
+    if (form && form->hWnd()) {
+        ::SetFocus(form->hWnd());
+    }
+}
+
 void WebMainFrm::CloseRequest() {
     Unload();
 }
@@ -512,6 +545,10 @@ LRESULT WebMainFrm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (tab_) {
             Layout();
         }
+        return 0;
+    case WM_SETFOCUS:
+        // Activation focuses the window itself; the keys are for the page.
+        FocusPage();
         return 0;
     default:
         return WindowObject::WndProc(hwnd, msg, wParam, lParam);

@@ -89,6 +89,8 @@ private:
     void Layout();
     void OpenTab(const std::string& address);
     void SetToolTip(const std::wstring& text);
+    // The keyboard focus to the selected tab's page.
+    void FocusPage();
     void StartDde();
     void StopDde() noexcept;
     void DdeExecute(const std::string& command);

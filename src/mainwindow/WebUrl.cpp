@@ -89,6 +89,12 @@ LRESULT WebUrl::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             ::MoveWindow(picture1_.hWnd(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         }
         return 0;
+    case WM_SETFOCUS:
+        // The form is only the page's frame: keys are for the page.
+        if (wb_) {
+            wb_->Focus();
+        }
+        return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {

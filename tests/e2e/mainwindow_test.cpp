@@ -390,3 +390,44 @@ TEST_F(MainWindow, CloseAsksUnlessTheExitFlagIsSet) {
 
 } // namespace
 } // namespace velm
+
+namespace velm {
+namespace {
+
+TEST_F(MainWindow, LoadedAgainAfterAnExitAsksAgain) {
+    // Closed with "exit" while another account's login stayed open, then loaded by that login.
+    main->m_bExit = true;
+    ASSERT_TRUE(main->Unload());
+    main->SetURL(kGame1);
+    main->Show(SW_SHOW);
+    ASSERT_TRUE(main->hWnd());
+    EXPECT_FALSE(main->m_bExit) << "the next close asks again";
+}
+
+TEST_F(MainWindow, CaptionButtonGivesTheKeysBackToThePage) {
+    HWND h = main->hWnd();
+    ::SetForegroundWindow(h);
+    Pump(100);
+    const bool filled = main->objStyle()->Maximised();
+    RECT button{};
+    ::GetWindowRect(main->web_minmax().hWnd(), &button);
+    // The system's move loop never starts from this button, so the pointer can run here.
+    MouseTo((button.left + button.right) / 2, (button.top + button.bottom) / 2, 80);
+    MouseButton(1, true, 80);
+    MouseButton(1, false, 80);
+    ASSERT_TRUE(PumpUntil([&] { return main->objStyle()->Maximised() != filled; }, 3000));
+    HWND page = Tabs().Item(CTabIndex(0))->Form()->hWnd();
+    HWND focus = ::GetFocus();
+    EXPECT_TRUE(focus == page || ::IsChild(page, focus))
+        << "focus on " << Narrow(WindowClass(focus));
+    // A stray Enter or Space does not click the button again.
+    for (WORD vk : {WORD(VK_RETURN), WORD(VK_SPACE)}) {
+        Key(vk, true, 50);
+        Key(vk, false, 50);
+    }
+    Pump(300);
+    EXPECT_NE(main->objStyle()->Maximised(), filled);
+}
+
+} // namespace
+} // namespace velm

@@ -54,6 +54,23 @@ TEST(TrayIcon, RecordFieldsAsAdded) {
     ::DestroyWindow(owner);
 }
 
+TEST(TrayIcon, AddedForANewWindowTheOldIconGoes) {
+    // The main window loaded again: Windows keeps an icon of a closed window until the pointer
+    // passes over it, so the first window is still alive here, as its icon would be there.
+    HWND first = MakeWindow();
+    HWND second = MakeWindow();
+    CKoNotifyIcon tray;
+    tray.AddNotifyIcon(first, nullptr, "tip");
+    NOTIFYICONDATAA old = tray.TrayData();
+    tray.AddNotifyIcon(second, nullptr, "tip");
+    old.uFlags = 0;
+    EXPECT_FALSE(::Shell_NotifyIconA(NIM_MODIFY, &old)) << "one icon, not two";
+    EXPECT_TRUE(IconExists(tray));
+    tray.DeleteNotifyIcon();
+    ::DestroyWindow(second);
+    ::DestroyWindow(first);
+}
+
 TEST(TrayIcon, BubbleShowAndHideKeepTheTip) {
     HWND owner = MakeWindow();
     CKoNotifyIcon tray;
