@@ -1,5 +1,6 @@
 #include "browser/CBasicBrowser.h"
 
+#include "base/HttpGet.h"
 #include "base/Log.h"
 #include "base/Text.h"
 
@@ -21,6 +22,10 @@ constexpr long kUnknownProtocol = static_cast<long>(0x800C000DL);
 constexpr long kResourceNotFound = static_cast<long>(0x800C0005L);
 constexpr size_t kMaxPageBytes = 8u << 20;
 constexpr size_t kMaxFrames = 16;
+// The longest one network step may wait (as the downloader's), and the longest a page with its
+// frames may take: a server that accepts and then stalls fails the page instead of holding it.
+constexpr DWORD kStepTimeoutMs = 10000;
+constexpr DWORD kPageMaxMs = 60000;
 
 struct Page {
     bool ok = false;
@@ -53,12 +58,15 @@ std::string ToUtf8(std::string bytes, const std::string& contentType) {
     return Narrow(wide);
 }
 
-Page FetchPage(HINTERNET session, const std::string& url) {
+Page FetchPage(HINTERNET session, const std::string& url, DWORD started) {
     Page page;
     page.url = url;
-    UniqueInternet request(::InternetOpenUrlW(
-        session, Widen(url).c_str(), nullptr, 0,
-        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI, 0));
+    auto overdue = [started] { return ::GetTickCount() - started >= kPageMaxMs; };
+    UniqueInternet connection;
+    bool http = false;
+    UniqueInternet request =
+        OpenHttpGet(session, ToAnsi(url), INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI,
+                    kStepTimeoutMs, connection, http);
     if (!request) {
         page.status = kResourceNotFound;
         return page;
@@ -83,8 +91,18 @@ Page FetchPage(HINTERNET session, const std::string& url) {
     }
     std::string bytes;
     char buffer[8192];
-    DWORD got = 0;
-    while (::InternetReadFile(request.get(), buffer, sizeof(buffer), &got) && got > 0) {
+    for (;;) {
+        DWORD got = 0;
+        if (!::InternetReadFile(request.get(), buffer, sizeof(buffer), &got) || overdue()) {
+            // Half a page is no page: it completes empty, as one that never came.
+            LogCallFailed("CBasicBrowser: InternetReadFile " + url.substr(0, 256),
+                          overdue() ? ERROR_INTERNET_TIMEOUT : ::GetLastError());
+            page.status = kResourceNotFound;
+            return page;
+        }
+        if (got == 0) {
+            break;
+        }
         bytes.append(buffer, got);
         if (bytes.size() > kMaxPageBytes) {
             break;
@@ -154,10 +172,12 @@ void FetchWorker(std::shared_ptr<CBasicBrowser::Mailbox> mailbox,
                  std::unique_ptr<CBasicBrowser::FetchResult> result, std::string url) noexcept {
     // Nothing may escape a worker thread: a failure anywhere gives an empty page.
     try {
+        const DWORD started = ::GetTickCount();
         UniqueInternet session(::InternetOpenW(L"Mozilla/4.0 (compatible; velm)",
                                                INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
         if (session) {
-            result->top = FetchPage(session.get(), url);
+            SetInternetTimeouts(session.get(), kStepTimeoutMs);
+            result->top = FetchPage(session.get(), url, started);
             if (result->top.ok) {
                 HtmlDocument doc = HtmlDocument::Parse(result->top.body, result->top.url);
                 for (const std::string& frame : doc.Frames()) {
@@ -166,7 +186,7 @@ void FetchWorker(std::shared_ptr<CBasicBrowser::Mailbox> mailbox,
                     }
                     // The frame's document is loaded so that its completion is real; the
                     // engine paints only the top document.
-                    Page page = FetchPage(session.get(), frame);
+                    Page page = FetchPage(session.get(), frame, started);
                     result->frames.push_back(page.url);
                 }
             }

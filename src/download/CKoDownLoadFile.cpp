@@ -1,6 +1,7 @@
 #include "download/CKoDownLoadFile.h"
 
 #include "base/Handles.h"
+#include "base/HttpGet.h"
 #include "base/Log.h"
 #include "base/WindowObject.h"
 #include "download/PieceWriter.h"
@@ -8,9 +9,7 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <cstring>
 #include <limits>
-#include <vector>
 
 namespace velm {
 namespace {
@@ -84,66 +83,6 @@ private:
     DWORD start_;
 };
 
-void SetTimeouts(HINTERNET handle, DWORD ms) {
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                         INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
-                         INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
-        ::InternetSetOptionA(handle, option, &ms, sizeof(ms));
-    }
-}
-
-// An http or https address as a sent GET request that always goes to the server (as
-// InternetOpenUrlA with INTERNET_FLAG_RELOAD makes it); nothing on failure. `http` tells whether
-// the address was one of those; `connection` keeps the connection the request needs.
-UniqueInternet OpenHttp(HINTERNET root, const std::string& url, UniqueInternet& connection,
-                        bool& http, const Deadline& deadline) {
-    http = false;
-    char host[INTERNET_MAX_HOST_NAME_LENGTH] = {};
-    char user[INTERNET_MAX_USER_NAME_LENGTH] = {};
-    char password[INTERNET_MAX_PASSWORD_LENGTH] = {};
-    std::vector<char> path(url.size() + 2);
-    std::vector<char> extra(url.size() + 2);
-    URL_COMPONENTSA parts{};
-    parts.dwStructSize = sizeof(parts);
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = sizeof(host);
-    parts.lpszUserName = user;
-    parts.dwUserNameLength = sizeof(user);
-    parts.lpszPassword = password;
-    parts.dwPasswordLength = sizeof(password);
-    parts.lpszUrlPath = path.data();
-    parts.dwUrlPathLength = static_cast<DWORD>(path.size());
-    parts.lpszExtraInfo = extra.data();
-    parts.dwExtraInfoLength = static_cast<DWORD>(extra.size());
-    if (!::InternetCrackUrlA(url.c_str(), 0, 0, &parts) ||
-        (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)) {
-        return UniqueInternet();
-    }
-    http = true;
-    connection.reset(::InternetConnectA(root, host, parts.nPort, user[0] ? user : nullptr,
-                                        password[0] ? password : nullptr, INTERNET_SERVICE_HTTP, 0,
-                                        0));
-    if (!connection) {
-        return UniqueInternet();
-    }
-    std::string object(path[0] ? path.data() : "/");
-    object.append(extra.data(), std::strlen(extra.data()));
-    DWORD flags = INTERNET_FLAG_RELOAD;
-    if (parts.nScheme == INTERNET_SCHEME_HTTPS) {
-        flags |= INTERNET_FLAG_SECURE;
-    }
-    UniqueInternet request(::HttpOpenRequestA(connection.get(), "GET", object.c_str(), nullptr,
-                                              nullptr, nullptr, flags, 0));
-    if (!request) {
-        return UniqueInternet();
-    }
-    SetTimeouts(request.get(), deadline.StepMs());
-    if (!::HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
-        return UniqueInternet();
-    }
-    return request;
-}
-
 } // namespace
 
 bool CKoDownLoadFile::DownLoadFile(const std::string& strURLFile, const std::string& strSaveFile,
@@ -176,15 +115,13 @@ bool CKoDownLoadFile::Transfer(const std::string& strURLFile, const std::string&
     if (!root) {
         return false;
     }
-    // Without bounds a server that accepts the connection and then falls silent holds the call,
-    // and with it the start-up of the client, for good. Set on the root handle they reach every
-    // handle made from it on Windows; Wine keeps only the connect time-out there, so an HTTP
-    // address is opened in its steps with the times set on the request before it is sent.
+    // Without bounds a server that falls silent holds the call, and with it the start-up.
     const Deadline deadline(limits.maxTotalMs);
-    SetTimeouts(root.get(), deadline.StepMs());
+    SetInternetTimeouts(root.get(), deadline.StepMs());
     UniqueInternet connection;
     bool http = false;
-    UniqueInternet request = OpenHttp(root.get(), strURLFile, connection, http, deadline);
+    UniqueInternet request =
+        OpenHttpGet(root.get(), strURLFile, 0, deadline.StepMs(), connection, http);
     if (!http) {
         request.reset(::InternetOpenUrlA(root.get(), strURLFile.c_str(), nullptr, 0,
                                          INTERNET_FLAG_RELOAD, 0));

@@ -17,6 +17,8 @@ namespace {
 
 std::function<void(const std::string&)> g_gameOpener;
 std::string g_loginPageUrl;
+unsigned long g_pageTimeLimitMs = 0;
+constexpr UINT_PTR kPageTimer = 1;
 
 constexpr COLORREF kKeyColour = 0xFEFEFE;
 
@@ -73,6 +75,10 @@ void LoginFrm::SetLoginPageUrl(std::string url) {
     g_loginPageUrl = std::move(url);
 }
 
+void LoginFrm::SetPageTimeLimit(unsigned long ms) {
+    g_pageTimeLimitMs = ms;
+}
+
 LoginFrm::LoginFrm()
     : picture1_(kKeyColour, PixelsToTwips(-7), PixelsToTwips(-52), PixelsToTwips(888),
                 PixelsToTwips(518)) {
@@ -123,6 +129,9 @@ void LoginFrm::OnLoad() {
     if (!hWnd()) {
         return; // the page's first address already closed the login
     }
+    // A server that accepts and never answers would keep the splash up (or an empty login
+    // window open) for ever, whatever the browser's own waits are.
+    ::SetTimer(hwnd, kPageTimer, g_pageTimeLimitMs ? g_pageTimeLimitMs : kPageTimeLimitMs, nullptr);
     ::SetWindowLongA(hwnd, GWL_EXSTYLE, ::GetWindowLongA(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
     ::SetLayeredWindowAttributes(hwnd, kKeyColour, 0, LWA_COLORKEY);
     ::SetWindowLongPtrA(hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(background.hWnd()));
@@ -130,6 +139,7 @@ void LoginFrm::OnLoad() {
 }
 
 void LoginFrm::OnUnload() {
+    ::KillTimer(hWnd(), kPageTimer);
     webBrowser1_.reset();
     picture1_.Destroy();
 }
@@ -148,8 +158,30 @@ LRESULT LoginFrm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         ::ReleaseCapture();
         ::SendMessageA(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
         return 0;
+    case WM_TIMER:
+        if (wParam == kPageTimer) {
+            ::KillTimer(hwnd, kPageTimer);
+            OnPageTimeLimit();
+            return 0;
+        }
+        return WindowObject::WndProc(hwnd, msg, wParam, lParam);
     default:
         return WindowObject::WndProc(hwnd, msg, wParam, lParam);
+    }
+}
+
+void LoginFrm::OnPageTimeLimit() {
+    LogError("LoginFrm: the login page did not complete within " +
+             std::to_string(g_pageTimeLimitMs ? g_pageTimeLimitMs : kPageTimeLimitMs) +
+             " ms: " + LoginPageUrl());
+    const bool starting = LoadFrm::Exists() && LoadFrm::Get().IsLoaded();
+    ShowMessage(nullptr, kNoNetworkText, kPromptTitle, MB_ICONWARNING | MB_OK);
+    if (starting) {
+        TerminateNow(); // as for an empty page: there is nothing to play without the server
+    }
+    // Another account's login while the game runs: only the login pair goes.
+    if (LoginBgFrm::Exists()) {
+        LoginBgFrm::Get().Unload();
     }
 }
 
@@ -206,6 +238,7 @@ void LoginFrm::OnDocumentComplete(const std::string& url) {
     if (webBrowser1_->DocumentUrl().find(url) == std::string::npos) {
         return; // a frame has completed
     }
+    ::KillTimer(hWnd(), kPageTimer);
     LoginBgFrm::Get().Show(SW_SHOWNORMAL);
     Show(SW_SHOWNORMAL);
     UnloadLoadingWindow();

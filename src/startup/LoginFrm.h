@@ -27,6 +27,10 @@ public:
     // empty text restores it).
     static std::string LoginPageUrl();
     static void SetLoginPageUrl(std::string url);
+    // How long the login page may take to complete before the client gives up on the server
+    // (kPageTimeLimitMs unless another was set; 0 restores it).
+    static constexpr unsigned long kPageTimeLimitMs = 30000;
+    static void SetPageTimeLimit(unsigned long ms);
 
     IBrowser* WebBrowser1() const noexcept { return webBrowser1_.get(); }
     HWND Picture1() const noexcept { return picture1_.hWnd(); }
@@ -43,6 +47,7 @@ protected:
 
 private:
     LoginFrm();
+    void OnPageTimeLimit();
 
     PictureBox picture1_;
     std::unique_ptr<IBrowser> webBrowser1_;

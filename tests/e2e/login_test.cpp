@@ -189,5 +189,16 @@ TEST_F(LoginProgram, EmptyLoginPageShowsTheNetworkMessageAndEnds) {
     EXPECT_EQ(::FindWindowW(L"velm.LoginBgFrm", nullptr), nullptr);
 }
 
+TEST_F(LoginProgram, StalledLoginServerShowsTheNetworkMessageAndEnds) {
+    // The server sends the headers and four bytes of the page, then nothing.
+    ASSERT_EQ(DemoGet("/__control/fault?path=/velm/login/&kind=stall"), "ok\n");
+    ASSERT_TRUE(Start());
+    HWND box = WaitForDialog(L"提示", client.Pid(), 25000);
+    ASSERT_NE(box, nullptr) << "the splash would wait for ever";
+    EXPECT_EQ(MessageBoxText(box), Widen(kNoNetworkText));
+    PressButton(box, IDOK);
+    EXPECT_TRUE(client.Wait(10000));
+}
+
 } // namespace
 } // namespace velm

@@ -359,6 +359,28 @@ TEST_F(Login, SecondLoginFromARunningGame) {
     EXPECT_EQ(opened.size(), 2u);
 }
 
+TEST_F(Login, StalledServerOnASecondLoginClosesOnlyTheLogin) {
+    test::Response stalled{200, LoginPage()};
+    stalled.delayMs = 3000;
+    server.Route("/velm/login/", stalled);
+    LoginFrm::SetPageTimeLimit(500);
+    std::wstring text;
+    {
+        test::Later answer(0, [&] {
+            if (HWND box = test::WaitForDialog(L"提示", ::GetCurrentProcessId(), 10000)) {
+                text = test::MessageBoxText(box);
+                test::PressButton(box, IDOK);
+            }
+        });
+        ASSERT_TRUE(LoginFrm::Get().Load());
+        PumpUntil([&] { return !text.empty() && !Page(); }, 12000);
+    }
+    LoginFrm::SetPageTimeLimit(0);
+    EXPECT_EQ(text, Widen(kNoNetworkText));
+    EXPECT_EQ(Page(), nullptr) << "the login pair went; the process goes on";
+    EXPECT_EQ(Bg(), nullptr);
+}
+
 TEST_F(Login, RightClickOnThePageOpensNoMenu) {
     ASSERT_TRUE(LoginFrm::Get().Load());
     ASSERT_TRUE(WaitShown());
