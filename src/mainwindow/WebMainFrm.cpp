@@ -8,6 +8,7 @@
 #include "frame/cSetStyle.h"
 #include "mainwindow/CacheMain.h"
 #include "mainwindow/ModMsg.h"
+#include "mainwindow/Screenshot.h"
 #include "base/Units.h"
 #include "controls/RectRgn.h"
 #include "mainwindow/WebUrl.h"
@@ -280,6 +281,7 @@ void WebMainFrm::OnLoad() {
 
     // 4: F10 and the tray messages.
     InstallMsgHook(h);
+    AddMessageFilter(&WebMainFrm::WindowKeys, FilterOrder::Window);
 
     // 5: the version item.
     std::wstring version = Widen(std::string("版本号:") + CurrentVersion());
@@ -341,6 +343,13 @@ void WebMainFrm::OnLoad() {
 void WebMainFrm::Layout() {
     HWND h = hWnd();
     if (!h || ::IsIconic(h)) {
+        return;
+    }
+    if (fullScreen_) {
+        RECT client{};
+        ::GetClientRect(h, &client);
+        ::SetWindowPos(container_->hWnd(), nullptr, 0, 0, client.right, client.bottom,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
         return;
     }
     RECT outer{};
@@ -461,6 +470,124 @@ void WebMainFrm::FocusPage() {
     }
 }
 
+std::vector<HWND> WebMainFrm::Chrome() const {
+    std::vector<HWND> parts{title_.hWnd(), close_.hWnd(),  minmax_.hWnd(),    min_.hWnd(),
+                            tool_.hWnd(),  otherUser_.hWnd(), gameSpace_.hWnd()};
+    if (logo_) {
+        parts.push_back(logo_->hWnd());
+    }
+    if (tab_) {
+        parts.push_back(tab_->hWnd());
+    }
+    return parts;
+}
+
+void WebMainFrm::FitMonitor() {
+    HWND h = hWnd();
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::GetMonitorInfoW(::MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST), &info)) {
+        LogCallFailed("WebMainFrm.FitMonitor: GetMonitorInfoW", ::GetLastError());
+        return;
+    }
+    // The whole monitor, not the work area: the taskbar goes under a window that covers it all.
+    const RECT& m = info.rcMonitor;
+    ::SetWindowPos(h, HWND_TOP, m.left, m.top, m.right - m.left, m.bottom - m.top,
+                   SWP_NOACTIVATE);
+}
+
+void WebMainFrm::SetFullScreen(bool on) {
+    HWND h = hWnd();
+    if (!h || on == fullScreen_ || !container_ || (on && ::IsIconic(h))) {
+        return;
+    }
+    if (on) {
+        ::GetWindowRect(h, &restoreRect_);
+        fullScreen_ = true;
+        for (HWND part : Chrome()) {
+            ::ShowWindow(part, SW_HIDE);
+        }
+        ::SetWindowRgn(h, nullptr, TRUE);
+        FitMonitor();
+    } else {
+        fullScreen_ = false;
+        for (HWND part : Chrome()) {
+            ::ShowWindow(part, SW_SHOWNA);
+        }
+        const RECT& r = restoreRect_;
+        ::SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // A size that did not change sends no WM_SIZE; the parts are placed for the new mode anyway.
+    Layout();
+    ::InvalidateRect(h, nullptr, TRUE);
+    FocusPage();
+}
+
+std::wstring WebMainFrm::TakeScreenshot() {
+    HWND page = nullptr;
+    CTabItems& items = tab_->TabItems();
+    const std::int32_t selected = items.Selected();
+    if (selected >= 0 && selected < items.Count()) {
+        auto item = items.Item(CTabIndex(selected));
+        if (item && item->Form()) {
+            page = item->Form()->hWnd();
+        }
+    }
+    const std::wstring folder = ScreenshotFolder();
+    std::optional<std::wstring> saved;
+    if (page) {
+        saved = SaveScreenshot(page, folder);
+    }
+    if (saved) {
+        tray_.ShowBubble("截图已保存", Narrow(*saved), NIIF_INFO);
+        return *saved;
+    }
+    // A balloon needs a text: the folder that could not take the picture.
+    tray_.ShowBubble("截图保存失败", folder.empty() ? AppTitle() : Narrow(folder), NIIF_WARNING);
+    return {};
+}
+
+bool WebMainFrm::WindowKeys(MSG& msg) {
+    WebMainFrm* self = FormInstance<WebMainFrm>::Pointer();
+    HWND h = self ? self->hWnd() : nullptr;
+    if (!h || !msg.hwnd || (msg.hwnd != h && !::IsChild(h, msg.hwnd))) {
+        return false;
+    }
+    if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) {
+        if (self->keyTaken_ != 0 && msg.wParam == self->keyTaken_) {
+            self->keyTaken_ = 0;
+            return true;
+        }
+        return false;
+    }
+    if (msg.message != WM_KEYDOWN) {
+        return false;
+    }
+    const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
+    const bool alt = ::GetKeyState(VK_MENU) < 0;
+    const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+    if (alt || shift) {
+        return false;
+    }
+    std::function<void()> action;
+    if (msg.wParam == VK_F11 && !ctrl) {
+        action = [self] { self->SetFullScreen(!self->fullScreen_); };
+    } else if (msg.wParam == VK_ESCAPE && !ctrl && self->fullScreen_) {
+        action = [self] { self->SetFullScreen(false); };
+    } else if (msg.wParam == VK_F12 && ctrl) {
+        action = [self] { self->TakeScreenshot(); };
+    } else {
+        return false;
+    }
+    self->keyTaken_ = msg.wParam;
+    // Held down, the key repeats: one press, one action.
+    if ((msg.lParam & (1 << 30)) == 0) {
+        action();
+    }
+    return true;
+}
+
 void WebMainFrm::CloseRequest() {
     Unload();
 }
@@ -526,6 +653,9 @@ void WebMainFrm::OnQueryUnload(bool& cancel) {
 
 void WebMainFrm::OnUnload() {
     HWND h = hWnd();
+    RemoveMessageFilter(&WebMainFrm::WindowKeys);
+    fullScreen_ = false;
+    keyTaken_ = 0;
     RemoveMsgHook(h);
     tab_->TabItems().Clear();
     objStyle_.reset();
@@ -550,6 +680,13 @@ LRESULT WebMainFrm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         // Activation focuses the window itself; the keys are for the page.
         FocusPage();
         return 0;
+    case WM_SETTINGCHANGE:
+    case WM_DISPLAYCHANGE:
+        // The frame has re-fitted a filled window to the work area by now; full screen stays.
+        if (fullScreen_) {
+            FitMonitor();
+        }
+        return WindowObject::WndProc(hwnd, msg, wParam, lParam);
     default:
         return WindowObject::WndProc(hwnd, msg, wParam, lParam);
     }

@@ -14,6 +14,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace velm {
 
@@ -56,6 +57,14 @@ public:
     void CloseRequest();
     void MinMaxClick();
 
+    // Full screen: the selected page alone over the whole monitor, title bar, buttons and strip
+    // hidden (F11); leaving puts back the place and state the window had (F11 again, Esc).
+    void SetFullScreen(bool on);
+    bool FullScreen() const noexcept { return fullScreen_; }
+    // Saves the selected page as the screen shows it (Ctrl+F12) and says so in a balloon of the
+    // tray icon. Returns the file's path, "" when nothing was saved.
+    std::wstring TakeScreenshot();
+
     // Parts, for inspection.
     uTab& WebuTab() { return *tab_; }
     BForm& WebBForm() { return title_; }
@@ -91,6 +100,11 @@ private:
     void SetToolTip(const std::wstring& text);
     // The keyboard focus to the selected tab's page.
     void FocusPage();
+    // The window's own keys, taken before the page sees them.
+    static bool WindowKeys(MSG& msg);
+    // Everything around the page: title bar, logo, buttons, links and the strip.
+    std::vector<HWND> Chrome() const;
+    void FitMonitor();
     void StartDde();
     void StopDde() noexcept;
     void DdeExecute(const std::string& command);
@@ -117,6 +131,10 @@ private:
     UniqueMenu menu_;
     UniqueWindow tooltip_;
     std::wstring tipText_;
+    bool fullScreen_ = false;
+    RECT restoreRect_{};
+    // The key whose release goes where its press went: to the window, not the page.
+    WPARAM keyTaken_ = 0;
     DWORD ddeInstance_ = 0;
     HSZ ddeService_ = nullptr;
     HSZ ddeTopic_ = nullptr;

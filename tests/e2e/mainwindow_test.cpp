@@ -8,10 +8,12 @@
 #include "frame/CSubclass.h"
 #include "frame/cFormSubclass.h"
 #include "frame/cSetStyle.h"
+#include "mainwindow/Screenshot.h"
 #include "startup/PublicData.h"
 #include "startup/UpdateCheck.h"
 #include "tabstrip/ITabForm.h"
 #include "support/DemoServer.h"
+#include "support/SavePng.h"
 #include "support/SkinTest.h"
 #include "support/WinTest.h"
 
@@ -427,6 +429,114 @@ TEST_F(MainWindow, CaptionButtonGivesTheKeysBackToThePage) {
     }
     Pump(300);
     EXPECT_NE(main->objStyle()->Maximised(), filled);
+}
+
+} // namespace
+} // namespace velm
+
+namespace velm {
+namespace {
+
+// A key pressed and released on the keyboard while `target` has the focus.
+void PressOn(HWND target, std::initializer_list<WORD> keys) {
+    ::SetFocus(target);
+    for (WORD vk : keys) {
+        Key(vk, true, 30);
+    }
+    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) {
+        Key(*it, false, 30);
+    }
+    Pump(200);
+}
+
+bool Same(const RECT& a, const RECT& b) {
+    return ::EqualRect(&a, &b) != FALSE;
+}
+
+TEST_F(MainWindow, FullScreenShowsThePageAloneUntilF11OrEsc) {
+    HWND h = main->hWnd();
+    main->SetURL(kGame2);
+    ::SetForegroundWindow(h);
+    Restore();
+    RECT before{};
+    ::GetWindowRect(h, &before);
+    HWND page = Tabs().Item(CTabIndex(1))->Form()->hWnd();
+    const RECT monitor{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+
+    PressOn(page, {VK_F11});
+    ASSERT_TRUE(main->FullScreen());
+    RECT r{};
+    ::GetWindowRect(h, &r);
+    EXPECT_TRUE(Same(r, monitor)) << "the whole monitor, taskbar included";
+    for (HWND part : {main->WebuTab().hWnd(), main->WebBForm().hWnd(), main->web_close().hWnd(),
+                      main->web_tool().hWnd()}) {
+        EXPECT_FALSE(::IsWindowVisible(part));
+    }
+    RECT client{};
+    ::GetClientRect(h, &client);
+    EXPECT_TRUE(Same(PlaceIn(h, main->pCnt()), client)) << "the page fills it";
+    // Another address (as DDE brings) selects its tab and full screen stays.
+    main->SetURL(kGame1);
+    EXPECT_EQ(Tabs().Selected(), 0);
+    EXPECT_TRUE(main->FullScreen());
+
+    PressOn(Tabs().Item(CTabIndex(0))->Form()->hWnd(), {VK_ESCAPE});
+    EXPECT_FALSE(main->FullScreen());
+    ::GetWindowRect(h, &r);
+    EXPECT_TRUE(Same(r, before)) << "back where it was";
+    EXPECT_TRUE(::IsWindowVisible(main->WebuTab().hWnd()));
+    EXPECT_FALSE(main->objStyle()->Maximised());
+
+    PressOn(page, {VK_F11});
+    EXPECT_TRUE(main->FullScreen());
+    PressOn(page, {VK_F11});
+    EXPECT_FALSE(main->FullScreen());
+    ::GetWindowRect(h, &r);
+    EXPECT_TRUE(Same(r, before));
+}
+
+TEST_F(MainWindow, CtrlF12SavesThePageAsOnScreen) {
+    TempDir dir;
+    const std::wstring folder = Widen(dir.path()) + L"Pictures\\OrvikVelmora\\";
+    SetScreenshotFolder(folder);
+    HWND h = main->hWnd();
+    ::SetForegroundWindow(h);
+    ASSERT_TRUE(PumpUntil([&] { return Caption(0) == "OrvikVelmora 晨曦一区"; }, 10000));
+    Pump(300);
+    HWND page = Tabs().Item(CTabIndex(0))->Form()->hWnd();
+    PressOn(page, {VK_CONTROL, VK_F12});
+
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW((folder + L"*.png").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE) << "a picture in the folder, created on the way";
+    ::FindClose(search);
+    const std::wstring name = found.cFileName;
+    EXPECT_EQ(name.size(), std::wstring(L"20261208-143005.png").size()) << Narrow(name);
+    EXPECT_EQ(name[8], L'-');
+    EXPECT_EQ(std::string(main->Tray().TrayData().szInfoTitle), ToAnsi("截图已保存"));
+    EXPECT_EQ(std::string(main->Tray().TrayData().szInfo), ToAnsi(Narrow(folder + name)));
+
+    Pixels shot = LoadPng(folder + name);
+    RECT area{};
+    ::GetClientRect(page, &area);
+    ::MapWindowPoints(page, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    Pixels screen = CaptureScreen();
+    ASSERT_EQ(shot.width, area.right - area.left);
+    ASSERT_EQ(shot.height, area.bottom - area.top);
+    int differing = 0;
+    for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+            differing += shot.rgb(x, y) != screen.rgb(area.left + x, area.top + y);
+        }
+    }
+    EXPECT_EQ(differing, 0) << "the file shows the page pixel for pixel";
+
+    // A folder that cannot be made (a file stands in its way): a balloon says so.
+    ASSERT_TRUE(WriteFileBytes(dir.path() + "blocked", "x"));
+    SetScreenshotFolder(Widen(dir.path()) + L"blocked\\OrvikVelmora\\");
+    EXPECT_EQ(main->TakeScreenshot(), L"");
+    EXPECT_EQ(std::string(main->Tray().TrayData().szInfoTitle), ToAnsi("截图保存失败"));
+    SetScreenshotFolder(L"");
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// Writes pixels read back from a surface as a PNG file (GDI+ encoder), for screenshots.
+// PNG files of pixels read back from a surface (screenshots), and back to pixels.
 #pragma once
 
 #include "support/WinTest.h"
@@ -8,5 +8,7 @@
 namespace velm::test {
 
 bool SavePng(const Pixels& pixels, const std::string& path);
+// Decodes a PNG file (GDI+ decoder, drawn 1:1 onto a 32-bit surface); empty on failure.
+Pixels LoadPng(const std::wstring& path);
 
 } // namespace velm::test

@@ -1,6 +1,7 @@
 #include "support/WinTest.h"
 
 #include "base/Dib.h"
+#include "base/WindowObject.h"
 
 #include <psapi.h>
 
@@ -14,8 +15,7 @@ void Pump(DWORD ms) {
     do {
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
+            DispatchQueued(msg); // as the program's own loops do
         }
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     } while (static_cast<LONG>(end - ::GetTickCount()) > 0);

@@ -8,9 +8,9 @@
 #include "tabstrip/mdlTabAPI.h"
 
 #include "support/FakeTabForm.h"
+#include "support/SavePng.h"
 #include "support/WinTest.h"
 
-#include <gdiplus.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -792,24 +792,6 @@ TEST_F(TabStrip, AStripDestroyedFromItsOwnCloseEvent) {
 
 // ---- screenshot ----
 
-bool SavePng(const Pixels& px, const std::wstring& path) {
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) {
-        return false;
-    }
-    bool ok = false;
-    {
-        std::vector<unsigned char> rows(px.bgra);
-        Gdiplus::Bitmap bitmap(px.width, px.height, px.width * 4, PixelFormat32bppRGB, rows.data());
-        const CLSID png = {
-            0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
-        ok = bitmap.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
-    }
-    Gdiplus::GdiplusShutdown(token);
-    return ok;
-}
-
 TEST_F(TabStrip, ScreenshotOfFivePillTabs) {
     Make(1, 900, 10, 0, 0);
     const char* captions[] = {"首页", "游戏大厅 - 第一区", "充值中心", "论坛", "客服与帮助"};
@@ -825,7 +807,7 @@ TEST_F(TabStrip, ScreenshotOfFivePillTabs) {
     const Pixels shot = Read(strip->BackBufferDC());
     const std::string dir = test::ShotsDir();
     EXPECT_TRUE(test::SaveBmp(shot, dir + "tabstrip.bmp"));
-    EXPECT_TRUE(SavePng(shot, std::wstring(dir.begin(), dir.end()) + L"tabstrip.png"));
+    EXPECT_TRUE(test::SavePng(shot, dir + "tabstrip.png"));
     EXPECT_GT(CountColour(shot, 10 + 178, 10 + 2 * 178, kBold), 10);
 }
 
