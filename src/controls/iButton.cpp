@@ -367,32 +367,39 @@ void iButton::OnRelease(std::int16_t button, WPARAM wParam, LPARAM lParam) {
     if (!hWnd()) {
         return;
     }
+    // The platform's click: a press and a release on the control.
+    const bool began = (buttonsPressedHere_ & button) != 0;
+    buttonsPressedHere_ &= ~button;
+    RECT client{};
+    ::GetClientRect(hWnd(), &client);
+    const bool click = began && ::PtInRect(&client, at) && lastButton_ == 1;
+    // A toggle flips with its click only: a press that began elsewhere and ends here must not
+    // change what the button shows, since its host reads Value as a state.
+    if (click && style_ == 1) {
+        value_ = !value_;
+    }
     if (b == 1) {
-        if (PointerOver()) {
-            if (style_ == 1) {
-                value_ = !value_;
-            }
-            cMouseAction(kLookOver, true);
-        } else {
-            cMouseAction(kLookNormal, true);
-        }
+        cMouseAction(PointerOver() ? kLookOver : kLookNormal, true);
         leftHeld_ = false;
     }
-    bool began = (buttonsPressedHere_ & button) != 0;
-    buttonsPressedHere_ &= ~button;
     if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && ::GetCapture() == hWnd()) {
         ::ReleaseCapture();
     }
-    RECT client{};
-    ::GetClientRect(hWnd(), &client);
-    if (began && ::PtInRect(&client, at)) {
-        // The platform's click: a press and a release on the control.
-        if (lastButton_ == 1) {
-            RepaintCurrent();
-            if (Click) {
-                Click();
-            }
+    if (click) {
+        RepaintCurrent();
+        if (Click) {
+            Click();
         }
+    }
+}
+
+void iButton::OnCaptureLost() {
+    // Alt+Tab, a menu or another window took the pointer: the press is over without a click, and
+    // the button must not stay drawn pressed until the pointer comes back.
+    buttonsPressedHere_ = 0;
+    if (leftHeld_) {
+        leftHeld_ = false;
+        RepaintCurrent();
     }
 }
 
@@ -569,6 +576,11 @@ LRESULT iButton::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_MOUSEMOVE:
         OnMove(wParam, lParam);
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != hwnd) {
+            OnCaptureLost();
+        }
         return 0;
     case WM_KEYDOWN:
         OnKeyDown(static_cast<std::int16_t>(wParam));

@@ -101,6 +101,7 @@ private:
 
     void OnPress(std::int16_t button, WPARAM wParam, LPARAM lParam);
     void OnRelease(std::int16_t button, WPARAM wParam, LPARAM lParam);
+    void OnCaptureLost();
     void OnDoubleClick();
     void OnMove(WPARAM wParam, LPARAM lParam);
     void OnTimer();

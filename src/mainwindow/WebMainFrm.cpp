@@ -449,6 +449,9 @@ void WebMainFrm::MinMaxClick() {
     }
     bool maximised = objStyle_->CallWindowStateChange();
     title_.SetfrmHwnd(maximised ? nullptr : hWnd());
+    // The button's glyph and the strip's drag rule read Value: it follows the window's state,
+    // not the count of clicks.
+    minmax_.SetValue(maximised);
 }
 
 void WebMainFrm::FocusPage() {

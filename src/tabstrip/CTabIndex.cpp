@@ -9,6 +9,10 @@ namespace velm {
 
 std::optional<double> CTabIndex::Number() const {
     if (kind_ == Kind::Number) {
+        // NaN is no position at all, and it would slip through every range check.
+        if (std::isnan(number_)) {
+            return std::nullopt;
+        }
         return number_;
     }
     if (kind_ == Kind::Text) {

@@ -47,7 +47,8 @@ public:
     ITabForm* Form() const noexcept { return form_; }
     CTabItem* Item() const noexcept { return item_; }
 
-    // The value as a number: a number, or text that reads as one. Nothing otherwise.
+    // The value as a number: a number other than NaN, or text that reads as one. Nothing
+    // otherwise.
     std::optional<double> Number() const;
 
     // Reads decimal text (blanks around it, a sign, digits with one decimal point, an exponent)

@@ -6,6 +6,21 @@
 #include "tabstrip/IuTab.h"
 
 namespace velm {
+namespace {
+
+// `text` (UTF-8) cut to its first `limit` characters. Lead bytes are counted, so the cut falls
+// between two characters, never inside one; the text is read no further than the cut.
+std::string CutCaption(const std::string& text, std::size_t limit) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && characters++ == limit) {
+            return text.substr(0, i);
+        }
+    }
+    return text;
+}
+
+} // namespace
 
 CTabItem::~CTabItem() {
     if (form_) {
@@ -36,7 +51,7 @@ void CTabItem::UnloadForm(const std::shared_ptr<ITabForm>& form) noexcept {
 }
 
 void CTabItem::Caption(const std::string& value) {
-    caption_ = value;
+    caption_ = CutCaption(value, kMaxCaptionCharacters);
     if (strip_) {
         strip_->Redraw(true);
     }

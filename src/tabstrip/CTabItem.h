@@ -3,6 +3,7 @@
 #pragma once
 
 #include <any>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -19,6 +20,9 @@ public:
     CTabItem(const CTabItem&) = delete;
     CTabItem& operator=(const CTabItem&) = delete;
 
+    // A page's whole title can be any length, while a tab shows a few words of it and measures
+    // and draws it on every repaint: the caption keeps its first 260 characters.
+    static constexpr std::size_t kMaxCaptionCharacters = 260;
     const std::string& Caption() const noexcept { return caption_; }
     void Caption(const std::string& value);
     const std::shared_ptr<ITabForm>& Form() const noexcept { return form_; }

@@ -81,7 +81,11 @@ std::int32_t CTabItems::FindItem(const CTabIndex& Index) const noexcept {
         }
         return -1;
     case CTabIndex::Kind::Number: {
-        const double n = CTabIndex::RoundHalfEven(*Index.Number());
+        const std::optional<double> number = Index.Number();
+        if (!number) {
+            return -1;
+        }
+        const double n = CTabIndex::RoundHalfEven(*number);
         if (n >= 0 && n <= Count() - 1) {
             return static_cast<std::int32_t>(n);
         }
@@ -110,10 +114,12 @@ std::shared_ptr<CTabItem> CTabItems::Item(const CTabIndex& Index) const {
         }
         return list_[static_cast<std::size_t>(i)].item;
     }
-    if (Index.kind() != CTabIndex::Kind::Number) {
+    const std::optional<double> number =
+        Index.kind() == CTabIndex::Kind::Number ? Index.Number() : std::nullopt;
+    if (!number) {
         throw CTabError::InvalidArgument();
     }
-    const double n = CTabIndex::RoundHalfEven(*Index.Number());
+    const double n = CTabIndex::RoundHalfEven(*number);
     if (n < 0 || n > Count() - 1) {
         return nullptr;
     }
@@ -175,12 +181,15 @@ std::shared_ptr<ITabForm> CTabItems::ReleaseForm(const CTabIndex& Index) {
         // The strip kept the tab: its form stays where it is.
         return nullptr;
     }
-    // The removed item must not unload the form on its way out.
-    item->DetachForm();
-    item.reset();
     if (!form) {
         return nullptr;
     }
+    // The form may keep the item it was given and write through it (a page sets its tab's
+    // caption from its title): it is told it has no tab before the item goes. The removed item
+    // must not unload the form on its way out either.
+    form->Initialize(nullptr, nullptr);
+    item->DetachForm();
+    item.reset();
     HWND hwnd = form->hWnd();
     ::SetParent(hwnd, nullptr);
     const int screenW = ::GetSystemMetrics(SM_CXSCREEN);

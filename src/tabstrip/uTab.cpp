@@ -301,7 +301,11 @@ void uTab::FreeBuffers() noexcept {
 }
 
 void uTab::DrawAll(bool bUpdate) {
+    AliveGuard alive(*this);
     DrawBackground();
+    if (!alive.alive()) {
+        return; // the background's handler destroyed the strip
+    }
     DrawTabs(bUpdate);
 }
 
@@ -638,6 +642,9 @@ void uTab::Release(std::int16_t Button, std::int16_t Shift, float X, float Y) {
             }
         }
         DrawAll(true);
+        if (!alive.alive()) {
+            return;
+        }
         index = hit.index;
     }
     RaiseMouse(OnMouseUp, index, Button, Shift, X, Y);

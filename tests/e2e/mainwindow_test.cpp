@@ -62,7 +62,6 @@ protected:
     // Back to the design size, centred (the window starts filling the work area).
     void Restore() {
         if (main->objStyle()->Maximised()) {
-            main->web_minmax().SetValue(false);
             main->MinMaxClick();
         }
         Pump(100);
@@ -122,6 +121,21 @@ TEST_F(MainWindow, StartsFillingTheWorkAreaWithItsParts) {
     EXPECT_EQ(std::wstring(text), Widen("版本号:1.1.0"));
     EXPECT_EQ(::GetMenuItemCount(main->appmenu()), 7);
     EXPECT_EQ(::GetWindowLongW(h, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+}
+
+// The glyph and the strip's drag rule read the button's Value: it follows every change of the
+// window, whoever made it.
+TEST_F(MainWindow, MaximiseButtonFollowsTheWindowsState) {
+    HWND h = main->hWnd();
+    ASSERT_TRUE(main->objStyle()->Maximised());
+    main->MinMaxClick();
+    EXPECT_FALSE(main->objStyle()->Maximised());
+    EXPECT_FALSE(main->web_minmax().Value());
+    EXPECT_EQ(main->WebBForm().frmHwnd(), h);
+    main->web_minmax().SetValue(false);
+    main->MinMaxClick();
+    EXPECT_TRUE(main->objStyle()->Maximised());
+    EXPECT_TRUE(main->web_minmax().Value());
 }
 
 TEST_F(MainWindow, LayoutAtTheDesignSize) {

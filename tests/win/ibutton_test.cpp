@@ -471,6 +471,45 @@ TEST_F(iButtonTest, PressDragOffAndReleaseOutsideGivesNoClick) {
     ASSERT_TRUE(PumpUntil([&] { return rec.Count("MouseOut") == 1; }, 500));
 }
 
+// The maximise button's glyph and the strip's drag rule read Value: it may change only with a
+// Click.
+TEST_F(iButtonTest, PressElsewhereThenReleaseOnTheToggleChangesNothing) {
+    auto b = Make(MakeStrip(kSix, 25, 18), 1, true);
+    Recorder rec;
+    rec.Attach(*b);
+    RECT r{};
+    ::GetWindowRect(b->hWnd(), &r);
+    MouseTo(r.right + 60, r.bottom + 40); // on the host form
+    MouseButton(1, true);
+    POINT c = Centre(*b);
+    MouseTo(c.x, c.y);
+    MouseButton(1, false);
+    EXPECT_EQ(rec.Count("MouseUp1"), 1) << "the release reached the button";
+    EXPECT_EQ(rec.Count("Click"), 0);
+    EXPECT_FALSE(b->Value());
+    EXPECT_EQ(Image(*b).rgb(2, 2), kSix[1]) << "over look of the 'off' set";
+}
+
+// Alt+Tab, a menu or another window taking the pointer in the middle of a press ends it.
+TEST_F(iButtonTest, LostCaptureEndsThePress) {
+    auto b = Make(MakeStrip(kSix, 25, 18), 1, true);
+    Recorder rec;
+    rec.Attach(*b);
+    POINT c = Centre(*b);
+    MouseTo(c.x, c.y);
+    MouseButton(1, true);
+    ASSERT_EQ(Image(*b).rgb(2, 2), kSix[2]);
+    ::SetCapture(form->hwnd());
+    EXPECT_EQ(Image(*b).rgb(2, 2), kSix[1]) << "drawn unpressed at once";
+    Pump(200); // hover timer ticks with the pointer still on the button
+    EXPECT_EQ(b->ShownLook(), 1);
+    EXPECT_EQ(Image(*b).rgb(2, 2), kSix[1]);
+    MouseButton(1, false);
+    ::ReleaseCapture();
+    EXPECT_EQ(rec.Count("Click"), 0);
+    EXPECT_FALSE(b->Value());
+}
+
 TEST_F(iButtonTest, RightButtonGivesNoClickAndItsDoubleClickNoPressedLook) {
     auto b = Make(MakeStrip({kSix[0], kSix[1], kSix[2]}, 40, 20), 0, true);
     Recorder rec;

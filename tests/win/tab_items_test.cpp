@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -221,6 +222,44 @@ TEST_F(TabItems, FailedAddsRaiseNumberedErrorsAfterRedrawAndChangeForm) {
     EXPECT_EQ(strip->items.Count(), 2);
 }
 
+TEST_F(TabItems, NaNIsAnInvalidIndex) {
+    AddTabs({"a"});
+    const double nan = std::nan("");
+    for (int step = 0; step < 2; ++step) {
+        try {
+            if (step == 0) {
+                strip->items.Add("n", Form("n"), "", nan);
+            } else {
+                strip->items.Item(nan);
+            }
+            FAIL() << "no error at step " << step;
+        } catch (const CTabError& e) {
+            EXPECT_EQ(e.Number(), 5);
+        }
+    }
+    EXPECT_EQ(Captions(), std::vector<std::string>{"a"});
+}
+
+// Page titles become captions; a tab shows a few words of one, and the tooltip all of it.
+TEST_F(TabItems, CaptionsAreCutAt260CharactersWholeCharactersOnly) {
+    AddTabs({"a"});
+    auto item = strip->items.Item(0);
+    std::string exact = "T";
+    for (int i = 1; i < 260; ++i) {
+        exact += i == 259 ? "\xF0\x9F\x98\x80" : "汉"; // the last one outside the BMP
+    }
+    item->Caption(exact);
+    EXPECT_TRUE(item->Caption() == exact) << "260 characters stay whole";
+    std::string title = exact + "字";
+    for (int i = 0; i < 100000; ++i) {
+        title += "标题";
+    }
+    item->Caption(title);
+    EXPECT_TRUE(item->Caption() == exact) << item->Caption().size() << " bytes";
+    strip->items.Add(title, Form("t"), "t");
+    EXPECT_TRUE(strip->items.Item("t")->Caption() == exact);
+}
+
 TEST_F(TabItems, KeysAreUniqueAndCaseBlind) {
     AddTabs({"Home"});
     EXPECT_THROW(
@@ -348,8 +387,10 @@ TEST_F(TabItems, ReleaseFormHandsBackACentredTopLevelWindow) {
     EXPECT_TRUE(::GetUpdateRect(strip->container, nullptr, FALSE))
         << "the strip's parent was invalidated";
     ASSERT_EQ(back, form);
-    EXPECT_EQ(calls, (std::vector<std::string>{"BeforeRemove 0", "Remove 0 count=0"}))
-        << "removed, not unloaded";
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"BeforeRemove 0", "Remove 0 count=0", "Initialize r none"}))
+        << "removed, not unloaded, and told it belongs to no tab before its item goes";
+    EXPECT_EQ(form->lastItem, nullptr);
     EXPECT_EQ(strip->items.Count(), 0);
     HWND h = form->hWnd();
     ASSERT_TRUE(::IsWindow(h));

@@ -13,7 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -788,6 +791,31 @@ TEST_F(TabStrip, AStripDestroyedFromItsOwnCloseEvent) {
     EXPECT_EQ(CSubclass::PendingRecords(), 0u);
     EXPECT_EQ(::GetWindowLongPtrA(host->container, GWLP_WNDPROC),
               reinterpret_cast<LONG_PTR>(&PlainProc));
+}
+
+// The strip lives in storage of the test's own, so that what is left of it after the handler
+// destroyed it can be overwritten the way a freed block is reused: a strip that went on drawing
+// would follow the garbage.
+TEST_F(TabStrip, AStripDestroyedFromItsBackgroundHandlerStopsDrawing) {
+    std::vector<std::max_align_t> storage(sizeof(uTab) / sizeof(std::max_align_t) + 1);
+    auto* own = new (storage.data()) uTab();
+    ASSERT_TRUE(own->Create(host->window, 0, 0, 400));
+    own->hContainerWnd(host->container);
+    own->LockReDraw(false);
+    own->TabItems().Add("a", std::make_shared<Form>());
+    HWND h = own->hWnd();
+    bool destroyed = false;
+    own->OnDrawBackground = [&](HDC, std::int32_t, std::int32_t, bool&) {
+        // This handler is stored in the strip: what it needs is taken out first.
+        void* block = storage.data();
+        bool* flag = &destroyed;
+        own->~uTab();
+        std::memset(block, 0xCC, sizeof(uTab));
+        *flag = true;
+    };
+    own->refresh();
+    EXPECT_TRUE(destroyed);
+    EXPECT_FALSE(::IsWindow(h));
 }
 
 // ---- screenshot ----
