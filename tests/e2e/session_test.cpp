@@ -90,6 +90,38 @@ void ClickAt(int x, int y) {
     MouseButton(1, false, 150);
 }
 
+// Points the user's Pictures folder elsewhere while it lives.
+class PicturesFolder {
+public:
+    explicit PicturesFolder(const std::string& path) {
+        ::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key_);
+        DWORD size = sizeof(old_);
+        had_ = ::RegQueryValueExW(key_, L"My Pictures", nullptr, nullptr,
+                                  reinterpret_cast<BYTE*>(old_), &size) == ERROR_SUCCESS;
+        Set(Widen(path));
+    }
+    ~PicturesFolder() {
+        if (had_) {
+            Set(old_);
+        } else {
+            ::RegDeleteValueW(key_, L"My Pictures");
+        }
+        ::RegCloseKey(key_);
+    }
+
+private:
+    void Set(const std::wstring& value) {
+        ::RegSetValueExW(key_, L"My Pictures", 0, REG_EXPAND_SZ,
+                         reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    static constexpr const wchar_t* kKey =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    HKEY key_ = nullptr;
+    wchar_t old_[MAX_PATH] = {};
+    bool had_ = false;
+};
+
 class Session : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -134,6 +166,9 @@ protected:
 };
 
 TEST_F(Session, FromLoginToExit) {
+    // The player's Pictures folder in the test's own folder, as Windows finds it.
+    const std::string pictures = temp.path() + "Pictures\\OrvikVelmora\\";
+    PicturesFolder moved(temp.path() + "Pictures");
     ASSERT_TRUE(
         client.Start(VelmExePath(), L"", {{L"TMP", temp.wpath()}, {L"TEMP", temp.wpath()}}));
     HWND main = Visible(L"velm.WebMainFrm", 30000);
@@ -220,6 +255,27 @@ TEST_F(Session, FromLoginToExit) {
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(dialog); }, 5000));
     EXPECT_TRUE(::IsWindowVisible(main));
     EXPECT_EQ(Children(main, L"velm.BasicBrowser").size(), 2u);
+
+    // Ctrl+F12 keeps a picture of the page in the player's Pictures folder and says so.
+    ::SetForegroundWindow(main);
+    Key(VK_CONTROL, true);
+    Key(VK_F12, true);
+    Key(VK_F12, false);
+    Key(VK_CONTROL, false, 200);
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            WIN32_FIND_DATAA found{};
+            HANDLE h = ::FindFirstFileA((pictures + "*.png").c_str(), &found);
+            if (h == INVALID_HANDLE_VALUE) {
+                return false;
+            }
+            ::FindClose(h);
+            return true;
+        },
+        5000))
+        << pictures;
+    Pump(1500); // the balloon comes from the notification area in its own time
+    Shot("screenshot_balloon");
 
     // Close the second tab with its glyph, then the last one: that asks the exit question.
     HWND strip = Children(main, L"VelmTabStrip").at(0);
