@@ -6,7 +6,7 @@
 # stdcall sizes; a call of a function missing there fails to link (undefined __imp_ symbol): add
 # it with the size `i686-w64-mingw32-nm /usr/i686-w64-mingw32/lib/lib<dll>.a` shows. A DLL first
 # used later (shlwapi, say) gets a .def here and a place in this list, never a plain -l link.
-set(VELM_DELAY_LOADED bcrypt comctl32 gdiplus msimg32 urlmon wininet)
+set(VELM_DELAY_LOADED bcrypt comctl32 dbghelp gdiplus msimg32 urlmon wininet)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(machine i386:x86-64)

@@ -54,6 +54,11 @@ target_compile_options(velm PRIVATE ${VELM_WARNINGS})
 target_link_libraries(velm PRIVATE velm_core)
 target_link_options(velm PRIVATE -static -s)
 velm_add_resources(velm)
+# The tests' client fails on request (src/base/CrashTrigger.h); a tree whose client is a
+# player's (system engine) leaves that out.
+if(VELM_BROWSER_ENGINE STREQUAL "basic")
+    target_compile_definitions(velm PRIVATE VELM_CRASH_TRIGGER)
+endif()
 
 # What players get: the same client with the system browser engine, whatever engine this tree's
 # VELM_BROWSER_ENGINE gives the tests. Its own CreateBrowser.cpp, compiled against a
@@ -116,6 +121,9 @@ set_target_properties(velm_planted_dll PROPERTIES OUTPUT_NAME wininet PREFIX ""
 target_compile_options(velm_planted_dll PRIVATE ${VELM_WARNINGS})
 target_link_options(velm_planted_dll PRIVATE -static -s)
 add_dependencies(e2e_planted_dll_test velm_planted_dll Update)
+if(TARGET Update_crash_test)
+    add_dependencies(e2e_crash_dump_test Update_crash_test velm_player)
+endif()
 
 # The demo server for the whole-program tests: started before them, stopped after. It serves this
 # tree's signed release where this tree's client looks for it.

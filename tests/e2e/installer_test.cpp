@@ -74,9 +74,11 @@ TEST(Installer, SilentInstallStartsAndSilentUninstallRemovesIt) {
     const std::string exe = dir + "velm.exe";
     const std::string shortcut = programs + "OrvikVelmora\\" + "OrvikVelmora客户端.lnk";
     // What an earlier, interrupted run may have left.
-    for (const std::string& f : {exe, dir + "uninstall.exe", shortcut}) {
+    const std::string dump = dir + "crashes\\velm-" VELM_VERSION_TEXT "-20261208-143005.dmp";
+    for (const std::string& f : {exe, dir + "uninstall.exe", shortcut, dump}) {
         ::DeleteFileW(Widen(f).c_str());
     }
+    ::RemoveDirectoryW(Widen(dir + "crashes").c_str());
     ::RemoveDirectoryW(Widen(dir).c_str());
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kUninstallKey);
 
@@ -115,6 +117,9 @@ TEST(Installer, SilentInstallStartsAndSilentUninstallRemovesIt) {
         ASSERT_TRUE(WriteFileBytes(file, "written by the client"));
     }
     ::SetFileAttributesW(Widen(temp + "update.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    // A crash dump (README, "Crash dumps"), in the folder the programs make beside the client.
+    ASSERT_TRUE(::CreateDirectoryW(Widen(dir + "crashes").c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(dump, "MDMP"));
     const wchar_t* emulationKey = L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\"
                                   L"FEATURE_BROWSER_EMULATION";
     DWORD mode = 11001;
