@@ -54,7 +54,8 @@ bool CreateFolders(const std::wstring& folder) {
     for (size_t at = folder.find(L'\\', 3); at != std::wstring::npos;
          at = folder.find(L'\\', at + 1)) {
         std::wstring part = folder.substr(0, at);
-        if (!::CreateDirectoryW(part.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+        if (!::CreateDirectoryW(part.c_str(), nullptr) &&
+            ::GetLastError() != ERROR_ALREADY_EXISTS) {
             LogCallFailed("SaveScreenshot: CreateDirectoryW " + Narrow(part), ::GetLastError());
             return false;
         }

@@ -474,7 +474,7 @@ void WebMainFrm::FocusPage() {
 }
 
 std::vector<HWND> WebMainFrm::Chrome() const {
-    std::vector<HWND> parts{title_.hWnd(), close_.hWnd(),  minmax_.hWnd(),    min_.hWnd(),
+    std::vector<HWND> parts{title_.hWnd(), close_.hWnd(),     minmax_.hWnd(),   min_.hWnd(),
                             tool_.hWnd(),  otherUser_.hWnd(), gameSpace_.hWnd()};
     if (logo_) {
         parts.push_back(logo_->hWnd());
@@ -495,8 +495,7 @@ void WebMainFrm::FitMonitor() {
     }
     // The whole monitor, not the work area: the taskbar goes under a window that covers it all.
     const RECT& m = info.rcMonitor;
-    ::SetWindowPos(h, HWND_TOP, m.left, m.top, m.right - m.left, m.bottom - m.top,
-                   SWP_NOACTIVATE);
+    ::SetWindowPos(h, HWND_TOP, m.left, m.top, m.right - m.left, m.bottom - m.top, SWP_NOACTIVATE);
 }
 
 void WebMainFrm::SetFullScreen(bool on) {

@@ -31,8 +31,8 @@ Pixels LoadPng(const std::wstring& path) {
     HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size.QuadPart));
     DWORD got = 0;
     void* bytes = memory ? ::GlobalLock(memory) : nullptr;
-    bool read = bytes && ::ReadFile(file.get(), bytes, static_cast<DWORD>(size.QuadPart), &got,
-                                    nullptr);
+    bool read =
+        bytes && ::ReadFile(file.get(), bytes, static_cast<DWORD>(size.QuadPart), &got, nullptr);
     if (memory) {
         ::GlobalUnlock(memory);
     }
