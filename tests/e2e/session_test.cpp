@@ -167,7 +167,9 @@ protected:
 
 TEST_F(Session, FromLoginToExit) {
     // The player's Pictures folder in the test's own folder, as Windows finds it.
+    // Made here: Wine would make a missing one a link to $HOME.
     const std::string pictures = temp.path() + "Pictures\\OrvikVelmora\\";
+    ASSERT_TRUE(::CreateDirectoryA((temp.path() + "Pictures").c_str(), nullptr));
     PicturesFolder moved(temp.path() + "Pictures");
     ASSERT_TRUE(
         client.Start(VelmExePath(), L"", {{L"TMP", temp.wpath()}, {L"TEMP", temp.wpath()}}));

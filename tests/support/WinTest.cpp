@@ -235,6 +235,16 @@ static void RemoveTree(const std::string& dir) {
                 continue;
             }
             std::string full = dir + name;
+            const DWORD found = ::GetFileAttributesA(full.c_str());
+            if ((fd.dwFileAttributes | (found == INVALID_FILE_ATTRIBUTES ? 0 : found)) &
+                FILE_ATTRIBUTE_REPARSE_POINT) {
+                // A link (Wine makes the user's folders links to $HOME): the link goes, never
+                // what it points at.
+                if (!::RemoveDirectoryA(full.c_str())) {
+                    ::DeleteFileA(full.c_str());
+                }
+                continue;
+            }
             ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(full + "\\");
