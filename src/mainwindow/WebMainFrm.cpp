@@ -458,19 +458,25 @@ void WebMainFrm::FocusPage() {
     HWND h = hWnd();
     // Only while this window is the active one: focusing a window activates it, and the click
     // may have brought another window up (the login, a dialog, the browser).
-    if (!h || !tab_ || ::IsIconic(h) || ::GetActiveWindow() != h) {
+    if (!h || ::IsIconic(h) || ::GetActiveWindow() != h) {
         return;
+    }
+    if (HWND page = SelectedPage()) {
+        ::SetFocus(page);
+    }
+}
+
+HWND WebMainFrm::SelectedPage() {
+    if (!tab_) {
+        return nullptr;
     }
     CTabItems& items = tab_->TabItems();
     const std::int32_t selected = items.Selected();
     if (selected < 0 || selected >= items.Count()) {
-        return;
+        return nullptr;
     }
     auto item = items.Item(CTabIndex(selected));
-    ITabForm* form = item ? item->Form().get() : nullptr;
-    if (form && form->hWnd()) {
-        ::SetFocus(form->hWnd());
-    }
+    return item && item->Form() ? item->Form()->hWnd() : nullptr;
 }
 
 std::vector<HWND> WebMainFrm::Chrome() const {
@@ -527,15 +533,7 @@ void WebMainFrm::SetFullScreen(bool on) {
 }
 
 std::wstring WebMainFrm::TakeScreenshot() {
-    HWND page = nullptr;
-    CTabItems& items = tab_->TabItems();
-    const std::int32_t selected = items.Selected();
-    if (selected >= 0 && selected < items.Count()) {
-        auto item = items.Item(CTabIndex(selected));
-        if (item && item->Form()) {
-            page = item->Form()->hWnd();
-        }
-    }
+    HWND page = SelectedPage();
     const std::wstring folder = ScreenshotFolder();
     std::optional<std::wstring> saved;
     if (page) {

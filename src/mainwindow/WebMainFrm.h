@@ -100,6 +100,8 @@ private:
     void SetToolTip(const std::wstring& text);
     // The keyboard focus to the selected tab's page.
     void FocusPage();
+    // The selected tab's page form, or null.
+    HWND SelectedPage();
     // The window's own keys, taken before the page sees them.
     static bool WindowKeys(MSG& msg);
     // Everything around the page: title bar, logo, buttons, links and the strip.
