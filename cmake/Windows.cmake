@@ -1,6 +1,6 @@
 # Cross build: the product, the updater and the tests that run under Wine.
 # Known DLLs only (always taken from System32); the others go through cmake/DelayLoad.cmake.
-set(VELM_SYSTEM_LIBS ole32 oleaut32 uuid shell32 user32 gdi32 advapi32)
+set(VELM_SYSTEM_LIBS ole32 oleaut32 uuid user32 gdi32 advapi32)
 include(${CMAKE_SOURCE_DIR}/cmake/DelayLoad.cmake)
 
 # The resource table: velm.rc through windres to a .res, then the named types appended by

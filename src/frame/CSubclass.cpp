@@ -1,6 +1,5 @@
 #include "frame/CSubclass.h"
 
-#include "base/LateBound.h"
 #include "frame/ProcSlots.h"
 
 #include <commctrl.h>
@@ -215,7 +214,7 @@ void CSubclass::TrackMouseTracking(HWND hWnd) {
     if (trackMouseEvent_) {
         ::TrackMouseEvent(&tme);
     } else {
-        LateTrackMouseEvent(&tme);
+        ::_TrackMouseEvent(&tme);
     }
 }
 

@@ -1,6 +1,5 @@
 #include "mainwindow/CKoNotifyIcon.h"
 
-#include "base/LateBound.h"
 #include "base/Text.h"
 
 #include <cstring>
@@ -56,13 +55,13 @@ void CKoNotifyIcon::AddNotifyIcon(HWND hWnd, HICON hIcon, const std::string& str
         DeleteNotifyIcon();
     }
     Fill(hWnd, hIcon, strTip);
-    LateShellNotifyIconA(NIM_ADD, &data_);
+    ::Shell_NotifyIconA(NIM_ADD, &data_);
     added_ = true;
 }
 
 void CKoNotifyIcon::ModifyNotifyIcon(HWND hWnd, HICON hIcon, const std::string& strTip) {
     Fill(hWnd, hIcon, strTip);
-    LateShellNotifyIconA(NIM_MODIFY, &data_);
+    ::Shell_NotifyIconA(NIM_MODIFY, &data_);
 }
 
 void CKoNotifyIcon::ShowBubble(const std::string& strTitle, const std::string& strInfo,
@@ -70,24 +69,24 @@ void CKoNotifyIcon::ShowBubble(const std::string& strTitle, const std::string& s
     CopyAnsiField(data_.szInfoTitle, sizeof(data_.szInfoTitle), strTitle);
     CopyAnsiField(data_.szInfo, sizeof(data_.szInfo), strInfo);
     data_.dwInfoFlags = eInfoFlags;
-    LateShellNotifyIconA(NIM_MODIFY, &data_);
+    ::Shell_NotifyIconA(NIM_MODIFY, &data_);
 }
 
 void CKoNotifyIcon::HideBubble() {
     CopyAnsiField(data_.szInfoTitle, sizeof(data_.szInfoTitle), "");
     CopyAnsiField(data_.szInfo, sizeof(data_.szInfo), "");
-    LateShellNotifyIconA(NIM_MODIFY, &data_);
+    ::Shell_NotifyIconA(NIM_MODIFY, &data_);
 }
 
 void CKoNotifyIcon::DeleteNotifyIcon() {
     // Harmless twice: the second request names an icon that no longer exists.
-    LateShellNotifyIconA(NIM_DELETE, &data_);
+    ::Shell_NotifyIconA(NIM_DELETE, &data_);
     added_ = false;
 }
 
 void CKoNotifyIcon::Restore() {
     if (added_) {
-        LateShellNotifyIconA(NIM_ADD, &data_);
+        ::Shell_NotifyIconA(NIM_ADD, &data_);
     }
 }
 

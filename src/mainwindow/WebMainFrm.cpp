@@ -1,6 +1,5 @@
 #include "mainwindow/WebMainFrm.h"
 
-#include "base/LateBound.h"
 #include "base/Log.h"
 #include "base/PropertyBag.h"
 #include "base/Text.h"
@@ -189,7 +188,7 @@ void WebMainFrm::CreateControls() {
 
     // The strip's tooltip.
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
-    LateInitCommonControlsEx(&icc);
+    ::InitCommonControlsEx(&icc);
     tooltip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP,
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, h,
                                      nullptr, ::GetModuleHandleW(nullptr), nullptr));
@@ -219,7 +218,7 @@ void WebMainFrm::CreateControls() {
     minmax_.Click = thenPage([this] { MinMaxClick(); });
     tool_.Click = thenPage([this] { PopupAppMenu(); });
     gameSpace_.Click = thenPage([] {
-        LateShellExecuteA(nullptr, "open", VELM_OFFICIAL_SITE, nullptr, nullptr, SW_SHOWNORMAL);
+        ::ShellExecuteA(nullptr, "open", VELM_OFFICIAL_SITE, nullptr, nullptr, SW_SHOWNORMAL);
     });
     otherUser_.Click = thenPage([] { LoginFrm::Get().Show(SW_SHOWNORMAL); });
     title_.MouseMove = [](std::int16_t&, std::int16_t&, float&, float&) { ArrowCursor(); };

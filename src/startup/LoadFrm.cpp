@@ -1,6 +1,5 @@
 #include "startup/LoadFrm.h"
 
-#include "base/LateBound.h"
 #include "base/Text.h"
 #include "startup/Messages.h"
 #include "startup/UpdateCheck.h"
@@ -67,7 +66,7 @@ FormDesign LoadFrm::Design() const {
 
 void LoadFrm::OnLoad() {
     if (g_commandLine == "/web") {
-        LateShellExecuteA(nullptr, "open", VELM_MAKER_HOME, nullptr, nullptr, SW_SHOWNORMAL);
+        ::ShellExecuteA(nullptr, "open", VELM_MAKER_HOME, nullptr, nullptr, SW_SHOWNORMAL);
         TerminateNow();
     }
     image_.Show(hWnd(), kSplashPicture);

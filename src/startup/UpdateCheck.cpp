@@ -1,7 +1,6 @@
 #include "startup/UpdateCheck.h"
 
 #include "base/Handles.h"
-#include "base/LateBound.h"
 #include "base/Log.h"
 #include "base/Text.h"
 #include "base/WindowObject.h"
@@ -48,7 +47,7 @@ void StartUpdater() {
     char exe[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
     std::string parameters = UpdaterParameters(exe);
-    LateShellExecuteA(nullptr, "open", updater.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
+    ::ShellExecuteA(nullptr, "open", updater.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
 }
 
 namespace {

@@ -1,6 +1,5 @@
 #include "updater/UpdateFrm.h"
 
-#include "base/LateBound.h"
 #include "base/Text.h"
 #include "updater/UpdaterTexts.h"
 
@@ -34,7 +33,7 @@ FormDesign UpdateFrm::Design() const {
 
 void UpdateFrm::OnLoad() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS};
-    LateInitCommonControlsEx(&icc);
+    ::InitCommonControlsEx(&icc);
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
