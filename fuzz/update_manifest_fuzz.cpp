@@ -71,7 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (error != ManifestError::None) {
         return 0;
     }
-    (void)MayReplace(m.version, ReleaseVersion{1, 1, 0, 0}, m.downgradeAllowed);
     Check(!m.version.empty() && PrintableWithoutSpace(m.version));
     Check(StartsNoCase(m.url, "http://") || StartsNoCase(m.url, "https://"));
     Check(m.url.size() <= 2048 && PrintableWithoutSpace(m.url));
