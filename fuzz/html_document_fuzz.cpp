@@ -1,6 +1,8 @@
 // The basic browser's page model and layout take whatever a server sends. Any input must parse
-// and lay out without fault, links must resolve to addresses of the same page, and the app://
-// command reading must agree with a plain split of the address.
+// and lay out without fault within the tree's and the layout's bounds, links must resolve to
+// addresses of the same page, and the app:// command reading must agree with a plain split of the
+// address. Inputs run up to 1 MiB unless -max_len says otherwise: the bounds only show on big
+// pages.
 #include "browser/HtmlDocument.h"
 #include "browser/HtmlLayout.h"
 #include "startup/AppCommand.h"
@@ -10,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -27,14 +30,53 @@ void Check(bool ok) {
     }
 }
 
+std::size_t CountNodes(const velm::HtmlNode& node) {
+    std::size_t n = node.children.size();
+    for (const auto& child : node.children) {
+        n += child->attributes.size() + CountNodes(*child);
+    }
+    return n;
+}
+
+std::vector<char*> g_arguments;
+
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    static char maxLen[] = "-max_len=1048576";
+    for (int i = 1; i < *argc; ++i) {
+        if (std::string_view((*argv)[i]).rfind("-max_len=", 0) == 0) {
+            return 0;
+        }
+    }
+    g_arguments.assign(*argv, *argv + *argc);
+    g_arguments.insert(g_arguments.begin() + 1, maxLen);
+    g_arguments.push_back(nullptr);
+    *argc += 1;
+    *argv = g_arguments.data();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
+    // A first byte 1 repeats the rest to (second byte + 1) x 4 KiB: a small input then makes a
+    // page big enough to meet the tree's and the layout's bounds.
+    std::string repeated;
+    if (size > 2 && data[0] == 1) {
+        const std::string_view unit = text.substr(2);
+        const std::size_t target = (data[1] + std::size_t{1}) * 4096;
+        while (repeated.size() < target) {
+            repeated += unit;
+        }
+        text = repeated;
+    }
     auto doc = velm::HtmlDocument::Parse(text, "http://127.0.0.1:8731/velm/login/");
     Check(doc.RootInnerHtml().size() <= text.size());
+    Check(CountNodes(doc.Body()) <= velm::kMaxHtmlNodes);
     Measurer m;
     auto layout = velm::LayoutPage(doc, 920, m);
+    Check(layout.items.size() <= velm::kMaxDisplayItems);
+    Check(layout.height >= 0 && layout.height <= velm::kMaxPageHeight);
     for (const auto& item : layout.items) {
         // Links are absolute: a fragment alone resolves against the page's address.
         Check(item.href.empty() || item.href[0] != '#');

@@ -102,10 +102,11 @@ std::string CollapseSpace(std::string_view s) {
     return out;
 }
 
-// Parses the attributes of a start tag from `s` (the text after the tag name up to '>').
-void ParseAttributes(std::string_view s, std::map<std::string, std::string>& out) {
+// Parses the attributes of a start tag from `s` (the text after the tag name up to '>'), at most
+// `limit` of them.
+void ParseAttributes(std::string_view s, std::map<std::string, std::string>& out, size_t limit) {
     size_t i = 0;
-    while (i < s.size()) {
+    while (i < s.size() && out.size() < limit) {
         while (i < s.size() && (IsSpace(s[i]) || s[i] == '/')) {
             ++i;
         }
@@ -453,15 +454,24 @@ HtmlDocument HtmlDocument::Parse(std::string_view html, std::string_view url) {
     doc.root_ = std::make_unique<HtmlNode>();
     doc.root_->tag = "#document";
     std::vector<HtmlNode*> stack{doc.root_.get()};
+    size_t nodes = 0;
+    auto addText = [&](HtmlNode& parent, std::string text) {
+        if (!parent.children.empty() && parent.children.back()->IsText()) {
+            parent.children.back()->text += text;
+        } else if (nodes < kMaxHtmlNodes) {
+            auto node = std::make_unique<HtmlNode>();
+            node->text = std::move(text);
+            parent.children.push_back(std::move(node));
+            ++nodes;
+        }
+    };
 
     size_t i = 0;
-    while (i < html.size()) {
+    while (i < html.size() && nodes < kMaxHtmlNodes) {
         if (html[i] != '<') {
             size_t next = html.find('<', i);
             size_t end = next == std::string_view::npos ? html.size() : next;
-            auto node = std::make_unique<HtmlNode>();
-            node->text = DecodeEntities(html.substr(i, end - i));
-            stack.back()->children.push_back(std::move(node));
+            addText(*stack.back(), DecodeEntities(html.substr(i, end - i)));
             i = end;
             continue;
         }
@@ -484,9 +494,7 @@ HtmlDocument HtmlDocument::Parse(std::string_view html, std::string_view url) {
         }
         if (nameEnd == nameStart || !std::isalpha(static_cast<unsigned char>(html[nameStart]))) {
             // A lone '<' is text.
-            auto node = std::make_unique<HtmlNode>();
-            node->text = "<";
-            stack.back()->children.push_back(std::move(node));
+            addText(*stack.back(), "<");
             ++i;
             continue;
         }
@@ -515,7 +523,8 @@ HtmlDocument HtmlDocument::Parse(std::string_view html, std::string_view url) {
         }
         auto node = std::make_unique<HtmlNode>();
         node->tag = tag;
-        ParseAttributes(inside, node->attributes);
+        ParseAttributes(inside, node->attributes, kMaxHtmlNodes - nodes - 1);
+        nodes += 1 + node->attributes.size();
         if (ClosesParagraph(tag) && stack.back()->tag == "p") {
             stack.pop_back();
         }
@@ -545,9 +554,7 @@ HtmlDocument HtmlDocument::Parse(std::string_view html, std::string_view url) {
             if (tag == "title" && !doc.title_) {
                 doc.title_ = CollapseSpace(DecodeEntities(content));
             } else if (tag == "textarea") {
-                auto text = std::make_unique<HtmlNode>();
-                text->text = DecodeEntities(content);
-                raw->children.push_back(std::move(text));
+                addText(*raw, DecodeEntities(content));
             }
             size_t gt = close == std::string_view::npos ? html.size() : html.find('>', close);
             i = gt == std::string_view::npos ? html.size() : gt + 1;

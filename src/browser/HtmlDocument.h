@@ -3,6 +3,7 @@
 // style, and paint background, text and links. Not a web browser; unknown markup is skipped.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -28,6 +29,11 @@ struct MetaRefresh {
     int seconds = 0;
     std::string url; // absolute; the document's own address when the content names none
 };
+
+// A page of any size gives a tree of bounded size: its elements, text nodes and attributes
+// together number at most this many (some 15 MB at the most, besides the page's own text), and
+// the markup past that point is left out. Adjacent text, a lone '<' included, shares one node.
+inline constexpr std::size_t kMaxHtmlNodes = 100000;
 
 class HtmlDocument {
 public:

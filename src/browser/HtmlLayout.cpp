@@ -100,6 +100,11 @@ void Defaults(const std::string& tag, Box& margin, Box& padding, Inherited& inh)
     }
 }
 
+// A position in the flow, held within the page's bounds.
+int HoldInPage(long long y) {
+    return static_cast<int>(std::clamp<long long>(y, -kMaxPageHeight, kMaxPageHeight));
+}
+
 bool IsCjk(std::uint32_t cp) {
     return cp >= 0x2E80;
 }
@@ -124,12 +129,12 @@ std::uint32_t NextCodePoint(std::string_view s, size_t& i) {
 class Flow {
 public:
     Flow(TextMeasurer& m, PageLayout& out, int x0, int y, int width)
-        : m_(m), out_(out), x0_(x0), width_(std::max(width, 1)), y_(y), cursor_(x0) {}
+        : m_(m), out_(out), x0_(x0), width_(std::max(width, 1)), y_(HoldInPage(y)), cursor_(x0) {}
 
     int Y() const { return y_; }
     int X0() const { return x0_; }
     int Width() const { return width_; }
-    void Advance(int h) { y_ += h; }
+    void Advance(int h) { y_ = HoldInPage(static_cast<long long>(y_) + h); }
 
     void Text(std::string_view text, const Inherited& inh) {
         size_t i = 0;
@@ -157,7 +162,7 @@ public:
 
     void Break() {
         if (open_) {
-            y_ += lineHeight_;
+            y_ = HoldInPage(static_cast<long long>(y_) + lineHeight_);
         }
         open_ = false;
         cursor_ = x0_;
@@ -194,6 +199,14 @@ private:
                 space_ = false;
                 return;
             }
+        }
+        if (out_.items.size() >= kMaxDisplayItems) {
+            // The text still takes its room, so what follows keeps its place.
+            cursor_ += spaceW + w;
+            lineHeight_ = std::max(lineHeight_, h);
+            open_ = true;
+            space_ = false;
+            return;
         }
         DisplayItem item;
         item.kind = DisplayItem::Kind::Text;
@@ -261,6 +274,9 @@ public:
         }
         int boxX = x + margin.left;
         int boxY = y + margin.top;
+        if (out_.items.size() >= kMaxDisplayItems) {
+            fill.reset(); // no room for its fill any more
+        }
         size_t fillIndex = out_.items.size();
         if (fill && node.tag != "body") {
             DisplayItem item;
@@ -269,14 +285,16 @@ public:
             out_.items.push_back(item);
         }
         if (node.tag == "hr") {
-            DisplayItem item;
-            item.kind = DisplayItem::Kind::Fill;
-            item.colour = 0x808080;
-            item.x = boxX;
-            item.y = boxY + 7;
-            item.width = boxWidth;
-            item.height = 1;
-            out_.items.push_back(item);
+            if (out_.items.size() < kMaxDisplayItems) {
+                DisplayItem item;
+                item.kind = DisplayItem::Kind::Fill;
+                item.colour = 0x808080;
+                item.x = boxX;
+                item.y = boxY + 7;
+                item.width = boxWidth;
+                item.height = 1;
+                out_.items.push_back(item);
+            }
             minHeight = std::max(minHeight, 16);
         }
         Flow flow(m_, out_, boxX + padding.left, boxY + padding.top,
@@ -329,6 +347,9 @@ private:
 
     void Children(const HtmlNode& node, Flow& flow, const Inherited& inh, int depth) {
         for (const auto& child : node.children) {
+            if (flow.Y() >= kMaxPageHeight) {
+                return; // the page ends here
+            }
             Node(*child, flow, inh, depth + 1);
         }
     }
@@ -411,7 +432,7 @@ PageLayout LayoutPage(const HtmlDocument& document, int width, TextMeasurer& mea
     out.background = bg.value_or(0xFFFFFF);
     Layout layout(document, measurer, out);
     // Without a body element the whole document is laid out as the body.
-    out.height = layout.Block(body, 0, 0, width, Inherited{}, 0);
+    out.height = std::clamp(layout.Block(body, 0, 0, width, Inherited{}, 0), 0, kMaxPageHeight);
     return out;
 }
 

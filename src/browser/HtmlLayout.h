@@ -6,12 +6,19 @@
 
 #include "browser/HtmlDocument.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velm {
+
+// Whatever a server sends, a page's layout stays bounded: positions in the flow are held within
+// +/- kMaxPageHeight pixels (far past any window, and far enough from int's limits that a box's
+// lengths added to them never overflow), and at most kMaxDisplayItems runs and fills are made.
+inline constexpr int kMaxPageHeight = 1000000;
+inline constexpr std::size_t kMaxDisplayItems = 100000;
 
 struct PageFont {
     int size = 16; // pixels

@@ -2,25 +2,11 @@
 
 #include "base/Log.h"
 #include "base/WindowObject.h"
+#include "tabstrip/CaptionCut.h"
 #include "tabstrip/ITabForm.h"
 #include "tabstrip/IuTab.h"
 
 namespace velm {
-namespace {
-
-// `text` (UTF-8) cut to its first `limit` characters. Lead bytes are counted, so the cut falls
-// between two characters, never inside one; the text is read no further than the cut.
-std::string CutCaption(const std::string& text, std::size_t limit) {
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && characters++ == limit) {
-            return text.substr(0, i);
-        }
-    }
-    return text;
-}
-
-} // namespace
 
 CTabItem::~CTabItem() {
     if (form_) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace velm {
@@ -147,6 +148,33 @@ TEST(HtmlDocument, HostileMarkupParsesWithoutHarm) {
     junk += "<a href='unterminated <b <<< </ </x";
     auto doc2 = HtmlDocument::Parse(junk, "http://h/");
     EXPECT_EQ(doc2.Url(), "http://h/");
+}
+
+TEST(HtmlDocument, TreeSizeIsBounded) {
+    // Lone '<'s once cost a node each: a page of them took some 150 bytes per byte.
+    const std::string lone(1 << 20, '<');
+    auto doc = HtmlDocument::Parse("a" + lone + " z", "http://h/");
+    ASSERT_EQ(doc.Body().children.size(), 1u);
+    EXPECT_EQ(doc.Body().children[0]->text, "a" + lone + " z");
+
+    std::string many;
+    for (int i = 0; i < 150000; ++i) {
+        many += "<i id=n>x</i>";
+    }
+    auto big = HtmlDocument::Parse("<title>t</title><body>first" + many, "http://h/");
+    std::size_t nodes = 0;
+    std::function<void(const HtmlNode&)> count = [&](const HtmlNode& n) {
+        nodes += n.children.size();
+        for (const auto& c : n.children) {
+            nodes += c->attributes.size();
+            count(*c);
+        }
+    };
+    count(big.Body());
+    EXPECT_LE(nodes, kMaxHtmlNodes);
+    EXPECT_GT(nodes, kMaxHtmlNodes / 2);
+    EXPECT_EQ(big.Title(), "t");
+    EXPECT_EQ(big.Body().children.at(0)->text, "first");
 }
 
 } // namespace

@@ -153,5 +153,30 @@ TEST(HtmlLayout, HostileDocumentsStayBounded) {
     EXPECT_FALSE(tiny.items.empty());
 }
 
+TEST(HtmlLayout, TallAndCrowdedPagesStayWithinBounds) {
+    // Tall boxes once summed past int's range and wrapped round to negative positions.
+    std::string tall = "<body style='margin:0'>";
+    for (int i = 0; i < 45000; ++i) {
+        tall += "<div style='margin:10000px;padding:10000px;height:10000px;background:red'></div>";
+    }
+    auto l = Lay(tall + "end");
+    EXPECT_EQ(l.height, kMaxPageHeight);
+    ASSERT_FALSE(l.items.empty());
+    int previous = 0;
+    for (const auto& item : l.items) {
+        ASSERT_GE(item.y, previous) << "boxes keep their order down the page";
+        previous = item.y;
+    }
+    EXPECT_EQ(FindText(l, "end"), nullptr) << "what lies past the page's end is left out";
+
+    // A word a line, on a line one pixel wide: the runs stop at the bound.
+    std::string words = "<div style='width:1px'>";
+    for (int i = 0; i < 150000; ++i) {
+        words += "w ";
+    }
+    auto crowded = Lay(words, 400);
+    EXPECT_EQ(crowded.items.size(), kMaxDisplayItems);
+}
+
 } // namespace
 } // namespace velm
