@@ -1,6 +1,7 @@
 #include "browser/IBrowser.h"
 
 #include "base/WindowObject.h"
+#include "browser/CModernBrowser.h"
 #include "browser/CSystemBrowser.h"
 
 #include <algorithm>
@@ -37,8 +38,19 @@ bool TranslateBrowserAccelerator(MSG& msg) {
     return it != g_browsers.end() && (*it)->TranslateAccelerator(msg);
 }
 
+void ShowBrowsersIn(HWND top, bool visible) {
+    const std::vector<IBrowser*> browsers = g_browsers;
+    for (IBrowser* b : browsers) {
+        HWND own = b->hWnd();
+        if (own && top && ::IsChild(top, own)) {
+            b->ShowView(visible);
+        }
+    }
+}
+
 void ReleaseDeferredBrowsers() {
     CSystemBrowser::ReleasePending();
+    ReleaseModernBrowsers();
 }
 
 } // namespace velm

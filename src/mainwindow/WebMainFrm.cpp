@@ -616,7 +616,7 @@ void WebMainFrm::RunMenuCommand(UINT item) {
         tab_->RefreshPage();
         break;
     case kHideRestore:
-        ::ShowWindow(h, ::IsWindowVisible(h) ? SW_HIDE : SW_SHOW);
+        ToggleMainWindow(h);
         break;
     case kClearCache:
         ClearUrlCache("*.*", 0x300000);
