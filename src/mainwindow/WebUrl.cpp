@@ -1,6 +1,7 @@
 #include "mainwindow/WebUrl.h"
 
 #include "base/Handles.h"
+#include "mainwindow/WebMainFrm.h"
 #include "tabstrip/CTabItem.h"
 
 namespace velm {
@@ -35,6 +36,7 @@ void WebUrl::OnLoad() {
     }
     wb_->events.TitleChange = [this](const std::string& text) { TitleChange(text); };
     wb_->events.DocumentComplete = [this](const std::string&, bool) { DocumentComplete(); };
+    wb_->events.FullScreenChange = [this](bool on) { PageFullScreen(on); };
     wb_->Navigate("about:blank");
 }
 
@@ -73,6 +75,13 @@ void WebUrl::DocumentComplete() {
     // root element is left as it is.
     if (wb_) {
         wb_->SetRootStyle("overflow", "hidden");
+    }
+}
+
+void WebUrl::PageFullScreen(bool on) {
+    // A game's own full-screen button: the shown page takes the whole screen, as with F11.
+    if (WebMainFrm::Exists() && ::IsWindowVisible(WindowObject::hWnd())) {
+        WebMainFrm::Get().SetFullScreen(on);
     }
 }
 
