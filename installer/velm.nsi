@@ -79,6 +79,8 @@ Section "Uninstall"
   ; The dumps the programs leave after a crash, wherever the client was installed.
   Delete "$LOCALAPPDATA\OrvikVelmora\crashes\*.dmp"
   RMDir "$LOCALAPPDATA\OrvikVelmora\crashes"
+  ; The modern browser runtime's data: the players' profiles, their caches and cookies.
+  RMDir /r "$LOCALAPPDATA\OrvikVelmora\WebView2"
   RMDir "$INSTDIR"
   RMDir "$LOCALAPPDATA\OrvikVelmora"
   Delete "${SHORTCUT}"

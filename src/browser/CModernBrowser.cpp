@@ -10,6 +10,7 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -66,6 +67,7 @@ struct CModernBrowser::Core : std::enable_shared_from_this<Core> {
 
     IBrowser* owner = nullptr;
     Host host{this};
+    std::string profile;
     ComPtr<ICoreWebView2Environment> environment;
     ComPtr<ICoreWebView2Controller> controller;
     ComPtr<ICoreWebView2> view;
@@ -126,6 +128,8 @@ struct CModernBrowser::Core : std::enable_shared_from_this<Core> {
 namespace {
 
 std::vector<std::shared_ptr<CModernBrowser::Core>> g_closing;
+// Every browser's state, for the work that spans them (the cache cleaner).
+std::vector<std::weak_ptr<CModernBrowser::Core>> g_cores;
 UINT_PTR g_closingTimer = 0;
 
 void CloseWaiting() noexcept {
@@ -189,6 +193,9 @@ std::unique_ptr<IBrowser> CModernBrowser::Create(HWND parent, const RECT& place)
     self->core_ = std::make_shared<Core>();
     Core& core = *self->core_;
     core.owner = self.get();
+    core.profile = BrowserProfile();
+    std::erase_if(g_cores, [](const std::weak_ptr<Core>& c) { return c.expired(); });
+    g_cores.push_back(self->core_);
     if (!core.host.Create(parent, place)) {
         return nullptr;
     }
@@ -257,7 +264,29 @@ void CModernBrowser::Core::Attach(ICoreWebView2Environment* env) {
             }
             core->OnControllerCreated(result, created);
         });
-    HRESULT hr = environment->CreateCoreWebView2Controller(host.hWnd(), handler.get());
+    HRESULT hr = E_NOINTERFACE;
+    // A profile of its own where the runtime has profiles; an older one shares its default.
+    auto env10 = environment.As<ICoreWebView2Environment10>(IID_ICoreWebView2Environment10);
+    if (!profile.empty() && env10) {
+        ComPtr<ICoreWebView2ControllerOptions> options;
+        hr = env10->CreateCoreWebView2ControllerOptions(options.put());
+        if (SUCCEEDED(hr) && options) {
+            const std::wstring name = Widen(profile);
+            Check("ICoreWebView2ControllerOptions::put_ProfileName",
+                  options->put_ProfileName(name.c_str()));
+            hr = env10->CreateCoreWebView2ControllerWithOptions(host.hWnd(), options.get(),
+                                                                handler.get());
+            Check("ICoreWebView2Environment10::CreateCoreWebView2ControllerWithOptions", hr);
+        } else {
+            Check("ICoreWebView2Environment10::CreateCoreWebView2ControllerOptions",
+                  FAILED(hr) ? hr : E_POINTER);
+        }
+    } else if (!profile.empty()) {
+        LogError("WebView2: this runtime has no profiles; " + profile + " shares the default one");
+    }
+    if (FAILED(hr)) {
+        hr = environment->CreateCoreWebView2Controller(host.hWnd(), handler.get());
+    }
     if (FAILED(hr)) {
         Check("ICoreWebView2Environment::CreateCoreWebView2Controller", hr);
         failure = "页面无法显示：浏览器组件未能启动。";
@@ -670,6 +699,59 @@ void CModernBrowser::Core::OnProcessFailed(ICoreWebView2ProcessFailedEventArgs* 
              url);
     reloadedAfterFailure = true;
     Check("ICoreWebView2::Reload", view->Reload());
+}
+
+void ClearBrowserCaches(std::function<void()> done) {
+    struct Pending {
+        int left = 1; // the loop below holds one
+        std::function<void()> done;
+        void Finish() {
+            if (--left == 0 && done) {
+                auto call = std::move(done);
+                done = nullptr;
+                call();
+            }
+        }
+    };
+    auto pending = std::make_shared<Pending>();
+    pending->done = std::move(done);
+    std::vector<std::string> cleared;
+    for (const auto& weak : g_cores) {
+        auto core = weak.lock();
+        if (!core || !core->view) {
+            continue;
+        }
+        auto view13 = core->view.As<ICoreWebView2_13>(IID_ICoreWebView2_13);
+        ComPtr<ICoreWebView2Profile> profile;
+        HRESULT hr = view13 ? view13->get_Profile(profile.put()) : E_NOINTERFACE;
+        auto profile2 =
+            profile ? profile.As<ICoreWebView2Profile2>(IID_ICoreWebView2Profile2) : nullptr;
+        if (FAILED(hr) || !profile2) {
+            Check("the view's profile (ICoreWebView2_13, ICoreWebView2Profile2)",
+                  FAILED(hr) ? hr : E_NOINTERFACE);
+            continue;
+        }
+        LPWSTR raw = nullptr;
+        std::string name = SUCCEEDED(profile2->get_ProfileName(&raw)) ? TakeString(raw) : "";
+        if (std::find(cleared.begin(), cleared.end(), name) != cleared.end()) {
+            continue;
+        }
+        cleared.push_back(name);
+        ++pending->left;
+        auto handler = ClearBrowsingDataHandler::Make(
+            "ClearBrowserCaches: profile emptied", [pending, name](HRESULT result) {
+                Check(("ICoreWebView2Profile2::ClearBrowsingData (completion) " + name).c_str(),
+                      result);
+                pending->Finish();
+            });
+        hr =
+            profile2->ClearBrowsingData(COREWEBVIEW2_BROWSING_DATA_KINDS_DISK_CACHE, handler.get());
+        if (FAILED(hr)) {
+            Check(("ICoreWebView2Profile2::ClearBrowsingData " + name).c_str(), hr);
+            pending->Finish();
+        }
+    }
+    pending->Finish();
 }
 
 HWND CModernBrowser::hWnd() const {

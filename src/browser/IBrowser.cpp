@@ -11,6 +11,7 @@ namespace velm {
 namespace {
 
 std::vector<IBrowser*> g_browsers;
+std::string g_profile;
 
 } // namespace
 
@@ -46,6 +47,14 @@ void ShowBrowsersIn(HWND top, bool visible) {
             b->ShowView(visible);
         }
     }
+}
+
+void SetBrowserProfile(std::string name) {
+    g_profile = std::move(name);
+}
+
+const std::string& BrowserProfile() {
+    return g_profile;
 }
 
 void ReleaseDeferredBrowsers() {

@@ -72,6 +72,15 @@ void ReleaseDeferredBrowsers();
 // Tells every browser inside the top-level window `top` that the window was hidden or shown.
 void ShowBrowsersIn(HWND top, bool visible);
 
+// The profile (cookies, storage, caches) the modern engine gives the browsers created from now
+// on; "" for the runtime's default one. Each login window sets its own before it creates its
+// page, and the tabs it opens get the same. The other engines have one profile for all.
+void SetBrowserProfile(std::string name);
+const std::string& BrowserProfile();
+// Empties the disk caches of the modern engine's profiles in use (cookies and history stay),
+// then calls `done` (at once when there is nothing to empty).
+void ClearBrowserCaches(std::function<void()> done);
+
 // Basic: our own small engine (tests, demo). System: the WebBrowser control. Modern: the
 // system's modern web runtime (WebView2). Auto: modern where its runtime starts, else system.
 enum class BrowserEngine { Basic, System, Modern, Auto };

@@ -5,7 +5,7 @@
 #include "base/Text.h"
 #include "controls/PictureBox.h"
 #include "frame/cSetStyle.h"
-#include "mainwindow/CacheMain.h"
+#include "mainwindow/ClearCache.h"
 #include "mainwindow/ModMsg.h"
 #include "mainwindow/Screenshot.h"
 #include "base/Units.h"
@@ -619,8 +619,7 @@ void WebMainFrm::RunMenuCommand(UINT item) {
         ToggleMainWindow(h);
         break;
     case kClearCache:
-        ClearUrlCache("*.*", 0x300000);
-        ShowMessage(h, "缓存已清理完毕！", "缓存清理", MB_ICONINFORMATION | MB_OK);
+        ClearCachesAndReport(h);
         break;
     case kUpdate:
         if (!downloader_) {
