@@ -1111,7 +1111,8 @@ private:
     ICoreWebView2Environment* env_; // not owned: the client releases it after the views
     std::wstring source_;
     std::wstring title_;
-    std::wstring scriptResult_ = L"null";
+    // What every script answers: the root element's inner HTML of a small page, as JSON.
+    std::wstring scriptResult_ = L"\"<head></head><body>fake page</body>\"";
     BOOL fullScreen_ = FALSE;
     Event<ICoreWebView2NavigationStartingEventHandler> navigationStarting_{"NavigationStarting",
                                                                            &id_};
@@ -1174,7 +1175,8 @@ HWND CreateViewWindow(HWND parent) {
 class FakeController : public Object<ICoreWebView2Controller> {
 public:
     FakeController(int id, HWND parent, Ref<FakeWebView> view)
-        : id_(id), parent_(parent), view_(std::move(view)), window_(CreateViewWindow(parent)) {}
+        : id_(id), parent_(parent), view_(std::move(view)),
+          window_(parent ? CreateViewWindow(parent) : nullptr) {}
     ~FakeController() override {
         Log("v%d controller destroyed%s", id_, closed_ ? "" : " without Close");
         if (window_) {
@@ -1479,17 +1481,18 @@ private:
         Ref<FakeEnvironment> self(this);
         Later::Post(
             [self, h, id, parent, profile, inPrivate] {
-                if (!::IsWindow(parent)) {
-                    Log("v%d parent window gone", id);
-                    h->Invoke(E_ABORT, nullptr);
-                    return;
-                }
+                // A parent that went meanwhile still gets its view (without a window): the
+                // client must close it.
+                const bool parentGone = !::IsWindow(parent);
                 Ref<FakeWebView> view(new FakeWebView(id, profile, inPrivate, self.get()), false);
-                Ref<FakeController> controller(new FakeController(id, parent, view), false);
+                Ref<FakeController> controller(
+                    new FakeController(id, parentGone ? nullptr : parent, view), false);
                 g_instances.push_back({id, controller.get(), view.get()});
-                ::ShowWindow(controller->window(), SW_SHOWNA);
+                if (controller->window()) {
+                    ::ShowWindow(controller->window(), SW_SHOWNA);
+                }
                 view->Repaint();
-                Log("v%d created", id);
+                Log("v%d view created%s", id, parentGone ? " after its parent window went" : "");
                 h->Invoke(S_OK, controller.get());
             },
             delay);
