@@ -58,3 +58,14 @@ foreach(t win_modern_browser_test e2e_modern_session_test)
         add_dependencies(${t} velm_fake_webview2)
     endif()
 endforeach()
+
+# The players' client's own log line when it falls back: Wine keeps no event log and prints its
+# entries on the program's standard error with WINEDEBUG=err+eventlog, which only a shell sees.
+if(TARGET e2e_modern_session_test)
+    add_dependencies(e2e_modern_session_test velm_player)
+    add_test(NAME e2e_player_fallback_log COMMAND sh -c
+        "out=$(WINEDEBUG=err+eventlog \"$0\" \"$1\" --gtest_filter=PlayersClient.Without* 2>&1); status=$?; printf '%s\\n' \"$out\"; [ $status -eq 0 ] && printf '%s' \"$out\" | grep -q 'Browser engine: system, the WebView2 runtime did not start'"
+        ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:e2e_modern_session_test>)
+    set_tests_properties(e2e_player_fallback_log PROPERTIES TIMEOUT 120
+        FIXTURES_REQUIRED demo_server RUN_SERIAL ON)
+endif()
