@@ -844,6 +844,44 @@ void CModernBrowser::ShowView(bool visible) {
     }
 }
 
+bool CModernBrowser::CapturePage(std::function<void(const std::string& png)> done) {
+    Core& core = *core_;
+    if (!core.view) {
+        return false;
+    }
+    ComPtr<IStream> stream;
+    HRESULT hr = ::CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
+    if (FAILED(hr) || !stream) {
+        Check("CreateStreamOnHGlobal", FAILED(hr) ? hr : E_POINTER);
+        return false;
+    }
+    auto handler = CapturePreviewHandler::Make(
+        "CModernBrowser: picture taken", [stream, done](HRESULT result) {
+            std::string png;
+            HGLOBAL memory = nullptr;
+            STATSTG stat{};
+            if (FAILED(result)) {
+                Check("ICoreWebView2::CapturePreview (completion)", result);
+            } else if (SUCCEEDED(::GetHGlobalFromStream(stream.get(), &memory)) &&
+                       SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) &&
+                       stat.cbSize.QuadPart <= ::GlobalSize(memory)) {
+                if (const void* bytes = ::GlobalLock(memory)) {
+                    png.assign(static_cast<const char*>(bytes),
+                               static_cast<size_t>(stat.cbSize.QuadPart));
+                    ::GlobalUnlock(memory);
+                }
+            }
+            done(png);
+        });
+    hr = core.view->CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT_PNG, stream.get(),
+                                   handler.get());
+    if (FAILED(hr)) {
+        Check("ICoreWebView2::CapturePreview", hr);
+        return false;
+    }
+    return true;
+}
+
 ICoreWebView2Controller* CModernBrowser::Controller() const noexcept {
     return core_->controller.get();
 }

@@ -10,6 +10,7 @@
 #include "browser/IBrowser.h"
 #include "browser/WebView2.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -39,6 +40,8 @@ public:
     // The runtime's keys never pass this thread's queue; they come as its accelerator event.
     bool TranslateAccelerator(MSG&) override { return false; }
     void ShowView(bool visible) override;
+    // The view's own picture (its pages are drawn by another process, not into our window).
+    bool CapturePage(std::function<void(const std::string& png)> done) override;
 
     // The runtime's objects once the view exists (null before), for inspection.
     ICoreWebView2Controller* Controller() const noexcept;

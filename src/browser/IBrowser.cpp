@@ -39,6 +39,16 @@ bool TranslateBrowserAccelerator(MSG& msg) {
     return it != g_browsers.end() && (*it)->TranslateAccelerator(msg);
 }
 
+IBrowser* BrowserIn(HWND window) {
+    for (IBrowser* b : g_browsers) {
+        HWND own = b->hWnd();
+        if (own && window && (own == window || ::IsChild(window, own))) {
+            return b;
+        }
+    }
+    return nullptr;
+}
+
 void ShowBrowsersIn(HWND top, bool visible) {
     const std::vector<IBrowser*> browsers = g_browsers;
     for (IBrowser* b : browsers) {

@@ -56,6 +56,13 @@ public:
     // The window it lives in was hidden or shown again (F10): an engine that draws in a process
     // of its own stops or resumes drawing. The window's own visibility needs nothing more.
     virtual void ShowView(bool visible) { (void)visible; }
+    // Takes a PNG picture of what the page shows with the engine's own means and hands its bytes
+    // to `done` (empty on failure), possibly later. False when the engine has none: a copy of
+    // the window's pixels shows the page then.
+    virtual bool CapturePage(std::function<void(const std::string& png)> done) {
+        (void)done;
+        return false;
+    }
 
     // The events are raised on the window thread. A handler may destroy the browser; the engine
     // touches nothing of itself after such a call.
@@ -69,6 +76,8 @@ bool TranslateBrowserAccelerator(MSG& msg);
 // runtime's environment. The program calls this when its message loop has ended, before COM goes.
 void ReleaseDeferredBrowsers();
 
+// The browser whose window is `window` or lies inside it; null when none.
+IBrowser* BrowserIn(HWND window);
 // Tells every browser inside the top-level window `top` that the window was hidden or shown.
 void ShowBrowsersIn(HWND top, bool visible);
 

@@ -532,19 +532,19 @@ void WebMainFrm::SetFullScreen(bool on) {
 }
 
 std::wstring WebMainFrm::TakeScreenshot() {
-    HWND page = SelectedPage();
     const std::wstring folder = ScreenshotFolder();
-    std::optional<std::wstring> saved;
-    if (page) {
-        saved = SaveScreenshot(page, folder);
-    }
-    if (saved) {
-        tray_.ShowBubble("截图已保存", Narrow(*saved), NIIF_INFO);
-        return *saved;
-    }
-    // A balloon needs a text: the folder that could not take the picture.
-    tray_.ShowBubble("截图保存失败", folder.empty() ? AppTitle() : Narrow(folder), NIIF_WARNING);
-    return {};
+    auto path = std::make_shared<std::wstring>();
+    SavePageScreenshot(SelectedPage(), folder, [this, folder, path](auto saved) {
+        if (saved) {
+            *path = *saved;
+            tray_.ShowBubble("截图已保存", Narrow(*saved), NIIF_INFO);
+            return;
+        }
+        // A balloon needs a text: the folder that could not take the picture.
+        tray_.ShowBubble("截图保存失败", folder.empty() ? AppTitle() : Narrow(folder),
+                         NIIF_WARNING);
+    });
+    return *path;
 }
 
 bool WebMainFrm::WindowKeys(MSG& msg) {
