@@ -1,7 +1,8 @@
 // The players' client (player/velm.exe, auto engine) under Wine:
 // - with the tests' fake runtime registered as the installed one, a whole session: splash, login
 //   (its own profile), the game in a tab of the same profile, a second account through
-//   "登录其他帐号" (the next profile), exit; the fake's log shows what the client asked of the
+//   "登录其他帐号" (the next profile), Ctrl+F12 and a page's full screen on the runtime's
+//   events, exit; the fake's log shows what the client asked of the
 //   runtime and that it released every object;
 // - with no runtime, the system WebBrowser control on the login window (and, run with
 //   WINEDEBUG=err+eventlog by the e2e_player_fallback_log entry, the log line that says so).
@@ -92,6 +93,10 @@ protected:
 
 TEST_F(PlayersClient, ASessionOnTheModernRuntimeKeepsEachAccountInItsOwnProfile) {
     InstalledRuntime registered(FakeRuntimeFolder());
+    // Made here: Wine would make a missing one a link to $HOME.
+    const std::string pictures = temp.path() + "Pictures\\OrvikVelmora\\";
+    ASSERT_TRUE(::CreateDirectoryA((temp.path() + "Pictures").c_str(), nullptr));
+    PicturesFolder moved(temp.path() + "Pictures");
     ASSERT_TRUE(
         client.Start(PlayerExe(), L"",
                      {{L"TMP", temp.wpath()},
@@ -113,6 +118,46 @@ TEST_F(PlayersClient, ASessionOnTheModernRuntimeKeepsEachAccountInItsOwnProfile)
     ASSERT_TRUE(Logged("v2 loaded " + kGame1)) << FakeLog();
     EXPECT_TRUE(Logged("v2 controller requested profile=Login1 ")) << FakeLog();
     SavePng(CaptureScreen(), ShotsDir() + "modern_game.png");
+
+    // Ctrl+F12 from the runtime's keys keeps the view's own picture (the fake's 16 x 8 PNG),
+    // not a copy of the window.
+    ::SetForegroundWindow(main);
+    Key(VK_CONTROL, true);
+    Page("2 key 0x7B");
+    EXPECT_TRUE(Logged("v2 key 0x7B handled")) << FakeLog();
+    Key(VK_CONTROL, false, 100);
+    EXPECT_TRUE(Logged("v2 CapturePreview 0")) << FakeLog();
+    std::string picture;
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            WIN32_FIND_DATAA found{};
+            HANDLE h = ::FindFirstFileA((pictures + "*.png").c_str(), &found);
+            if (h == INVALID_HANDLE_VALUE) {
+                return false;
+            }
+            ::FindClose(h);
+            picture = ReadFileBytes(pictures + found.cFileName);
+            return picture.size() > 24;
+        },
+        5000))
+        << pictures;
+    EXPECT_EQ(picture.substr(16, 8), std::string("\0\0\0\x10\0\0\0\x08", 8));
+
+    // The page's own full-screen request enters the program's full screen, and leaving it leaves.
+    auto fillsScreen = [&] {
+        RECT w{};
+        ::GetWindowRect(main, &w);
+        return w.left == 0 && w.top == 0 && w.right == ::GetSystemMetrics(SM_CXSCREEN) &&
+               w.bottom == ::GetSystemMetrics(SM_CYSCREEN);
+    };
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    Page("2 fullscreen 1");
+    EXPECT_TRUE(PumpUntil(fillsScreen, 5000));
+    Page("2 fullscreen 0");
+    if (work.bottom < ::GetSystemMetrics(SM_CYSCREEN)) {
+        EXPECT_TRUE(PumpUntil([&] { return !fillsScreen(); }, 5000));
+    }
 
     // "登录其他帐号": a second login in the next profile; its game tab shares it.
     HWND other = nullptr;
