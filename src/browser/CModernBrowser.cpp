@@ -89,6 +89,10 @@ struct CModernBrowser::Core : std::enable_shared_from_this<Core> {
 
     // The top document: a number per top-level navigation, and what script said of it.
     unsigned long long navigation = 0;
+    // The runtime's id of the top-level navigation under way, and those this side cancelled:
+    // the runtime completes a cancelled or superseded navigation too, which is no document.
+    UINT64 topNavigationId = 0;
+    std::vector<UINT64> cancelledIds;
     bool documentReady = false;
     bool hasRoot = false;
     std::string url;
@@ -547,11 +551,22 @@ void CModernBrowser::Core::OnNavigationStarting(ICoreWebView2NavigationStartingE
             handler(address, cancel);
         }
     });
+    UINT64 id = 0;
+    const bool hasId = SUCCEEDED(args->get_NavigationId(&id));
     if (cancel) {
         Check("ICoreWebView2NavigationStartingEventArgs::put_Cancel", args->put_Cancel(TRUE));
+        if (hasId && !frame) {
+            if (cancelledIds.size() >= 16) {
+                cancelledIds.erase(cancelledIds.begin());
+            }
+            cancelledIds.push_back(id);
+        }
         return;
     }
     if (!frame) {
+        if (hasId) {
+            topNavigationId = id;
+        }
         // A new top document: what script said of the last one no longer holds.
         ++navigation;
         documentReady = false;
@@ -562,6 +577,17 @@ void CModernBrowser::Core::OnNavigationStarting(ICoreWebView2NavigationStartingE
 }
 
 void CModernBrowser::Core::OnNavigationCompleted(ICoreWebView2NavigationCompletedEventArgs* args) {
+    UINT64 id = 0;
+    if (args && SUCCEEDED(args->get_NavigationId(&id))) {
+        auto cancelled = std::find(cancelledIds.begin(), cancelledIds.end(), id);
+        if (cancelled != cancelledIds.end()) {
+            cancelledIds.erase(cancelled);
+            return; // vetoed here: the page stays as it was
+        }
+        if (id != topNavigationId) {
+            return; // superseded by a later one
+        }
+    }
     BOOL ok = FALSE;
     if (args) {
         Check("ICoreWebView2NavigationCompletedEventArgs::get_IsSuccess", args->get_IsSuccess(&ok));
@@ -571,7 +597,6 @@ void CModernBrowser::Core::OnNavigationCompleted(ICoreWebView2NavigationComplete
         COREWEBVIEW2_WEB_ERROR_STATUS status = COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN;
         Check("ICoreWebView2NavigationCompletedEventArgs::get_WebErrorStatus",
               args->get_WebErrorStatus(&status));
-        std::shared_ptr<Core> keep = shared_from_this();
         RaiseEvent([&](IBrowser& b) {
             if (auto handler = b.events.NavigateError) {
                 handler(address, static_cast<long>(status));
