@@ -5,7 +5,8 @@
 //   version too old;
 // - in this process: the events (before-navigate with its veto, for frames too; title;
 //   completion and the root style script), the keys the runtime hands back, a failing page
-//   process, the cache cleaner, a view that comes after its browser went, and the order of release.
+//   process, an ended browser process, focus and hiding, the cache cleaner, a view that comes
+//   after its browser went, and the order of release.
 #include "browser/IBrowser.h"
 
 #include "base/Log.h"
@@ -301,6 +302,28 @@ TEST_F(ModernBrowser, AFailingPageProcessIsReloadedOnceThenTheTabSaysSo) {
     }
     EXPECT_EQ(reloads, 1u) << Log();
     EXPECT_TRUE(LogHas(" NavigateToString ")) << Log();
+}
+
+TEST_F(ModernBrowser, AnEndedBrowserProcessBringsTheTabBackInANewEnvironment) {
+    IBrowser& b = Open();
+    b.Navigate("http://127.0.0.1:1/game");
+    ASSERT_TRUE(PumpUntil([&] { return !b.DocumentUrl().empty(); }));
+    FakeRuntime::ClearLog();
+    FakeRuntime::Command("0 fail 0"); // the browser process exited
+    ASSERT_TRUE(PumpUntil([this] { return LogHas(" view created"); })) << Log();
+    EXPECT_TRUE(LogHas("create first=1")) << "a new environment: " << Log();
+    EXPECT_TRUE(PumpUntil([this] { return LogHas(" loaded http://127.0.0.1:1/game"); })) << Log();
+}
+
+TEST_F(ModernBrowser, FocusGoesIntoTheViewAndHidingTheWindowHidesTheView) {
+    IBrowser& b = Open();
+    b.Focus();
+    EXPECT_TRUE(LogHas(" MoveFocus 0")) << Log();
+    EXPECT_EQ(::GetFocus(), FakeRuntime::Window());
+    ShowBrowsersIn(host_.hwnd(), false);
+    EXPECT_TRUE(LogHas(" put_IsVisible 0")) << Log();
+    ShowBrowsersIn(host_.hwnd(), true);
+    EXPECT_TRUE(Log().rfind(" put_IsVisible 1") > Log().find(" put_IsVisible 0")) << Log();
 }
 
 TEST_F(ModernBrowser, TheCacheCleanerEmptiesTheProfilesDiskCacheAndReportsOnceWhenDone) {
