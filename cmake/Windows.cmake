@@ -151,6 +151,7 @@ foreach(b ${VELM_BENCH})
     velm_add_resources(bench_${name})
 endforeach()
 
+include(${CMAKE_SOURCE_DIR}/cmake/FakeWebView2.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/UpdateRelease.cmake)
 
 # A build for real hosts that still trusts the development key must not configure at all.
