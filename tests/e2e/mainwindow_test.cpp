@@ -9,6 +9,7 @@
 #include "frame/cFormSubclass.h"
 #include "frame/cSetStyle.h"
 #include "mainwindow/Screenshot.h"
+#include "startup/Messages.h"
 #include "startup/PublicData.h"
 #include "startup/UpdateCheck.h"
 #include "tabstrip/ITabForm.h"
@@ -314,6 +315,50 @@ TEST_F(MainWindow, MenuCommands) {
     ::SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
     EXPECT_EQ(text, Widen("暂时无法获取更新信息，请稍后再试！"));
     EXPECT_TRUE(::IsWindow(h));
+}
+
+// The boxes one 更新 command shows, each answered (No to a question), in order.
+std::vector<std::wstring> UpdateBoxes(WebMainFrm& main) {
+    std::vector<std::wstring> texts;
+    {
+        Later answer(0, [&] {
+            while (HWND box = WaitForDialog(Widen("提示"), ::GetCurrentProcessId(), 3000)) {
+                texts.push_back(MessageBoxText(box));
+                PressButton(box, MessageBoxButtons(box).size() == 2 ? IDNO : IDOK);
+                for (int i = 0; i < 100 && ::IsWindow(box); ++i) {
+                    ::Sleep(20);
+                }
+            }
+        });
+        main.RunMenuCommand(WebMainFrm::kUpdate);
+    }
+    return texts;
+}
+
+WebMainFrm* g_again = nullptr;
+void CALLBACK UpdateAgain(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    g_again->RunMenuCommand(WebMainFrm::kUpdate);
+}
+
+TEST_F(MainWindow, UpdateCommandSaysWhatBecameOfTheManifest) {
+    using Texts = std::vector<std::wstring>;
+    ASSERT_TRUE(DemoSetVersion("1.0.9"));
+    EXPECT_EQ(UpdateBoxes(*main), Texts{Widen(kUpToDateText)}) << "signed, older";
+    ASSERT_EQ(DemoGet("/__control/version?value=2.0.0&signed=0"), "ok\n");
+    EXPECT_EQ(UpdateBoxes(*main), Texts{Widen(kUnverifiedText)}) << "unsigned";
+    ASSERT_TRUE(DemoSetVersion("1.2.0"));
+    EXPECT_EQ(UpdateBoxes(*main), Texts{Widen(kNewVersionText)});
+    // The 1.2.0 manifest stays from that check; a fetch that fails now does not read it.
+    ASSERT_TRUE(DemoSet(kManifestPath, 404, "missing"));
+    EXPECT_EQ(UpdateBoxes(*main), Texts{Widen(kNoManifestText)}) << "not fetched";
+    // A second 更新 while the first check runs does nothing.
+    ASSERT_TRUE(DemoReset());
+    ASSERT_TRUE(DemoSetVersion("1.2.0"));
+    g_again = main;
+    ::SetTimer(nullptr, 0, 1, &UpdateAgain);
+    EXPECT_EQ(UpdateBoxes(*main), Texts{Widen(kNewVersionText)});
+    EXPECT_TRUE(::IsWindow(main->hWnd()));
 }
 
 TEST_F(MainWindow, TooltipShowsTheHoveredTabsCaption) {
