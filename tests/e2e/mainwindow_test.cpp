@@ -4,10 +4,12 @@
 #include "mainwindow/WebMainFrm.h"
 
 #include "Config.h"
+#include "base/Log.h"
 #include "base/Text.h"
 #include "frame/CSubclass.h"
 #include "frame/cFormSubclass.h"
 #include "frame/cSetStyle.h"
+#include "mainwindow/MainMessages.h"
 #include "mainwindow/Screenshot.h"
 #include "startup/Messages.h"
 #include "startup/PublicData.h"
@@ -21,6 +23,8 @@
 #include <gtest/gtest.h>
 
 #include <ddeml.h>
+
+#include <algorithm>
 
 namespace velm {
 namespace {
@@ -235,6 +239,48 @@ TEST_F(MainWindow, DdeCommandRestoresAMinimisedWindowAndOpensTheTab) {
     EXPECT_EQ(Tabs().Selected(), 1);
 }
 
+// Any local program may send addresses: a flood opens at most 64 tabs and logs one line.
+TEST_F(MainWindow, DdeOpensAtMostSixtyFourTabs) {
+    std::vector<std::string> log;
+    LogSink previous = SetLogSink([&](const std::string& e) { log.push_back(e); });
+    int accepted = 0;
+    bool done = false;
+    {
+        Later client(0, [&] {
+            DWORD inst = 0;
+            ::DdeInitializeW(&inst, nullptr, APPCMD_CLIENTONLY, 0);
+            HSZ service = ::DdeCreateStringHandleW(inst, L"velm", CP_WINUNICODE);
+            HSZ topic = ::DdeCreateStringHandleW(inst, L"MarluneDDE", CP_WINUNICODE);
+            if (HCONV conv = ::DdeConnect(inst, service, topic, nullptr)) {
+                for (int i = 1; i <= 70; ++i) {
+                    std::wstring command = Widen(kGame2 + "?n=" + std::to_string(i));
+                    DWORD result = 0;
+                    if (::DdeClientTransaction(
+                            reinterpret_cast<BYTE*>(command.data()),
+                            static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)), conv,
+                            nullptr, 0, XTYP_EXECUTE, 10000, &result)) {
+                        ++accepted;
+                    }
+                }
+                ::DdeDisconnect(conv);
+            }
+            ::DdeFreeStringHandle(inst, service);
+            ::DdeFreeStringHandle(inst, topic);
+            ::DdeUninitialize(inst);
+            done = true;
+        });
+        PumpUntil([&] { return done; }, 120000);
+    }
+    SetLogSink(previous);
+    EXPECT_EQ(accepted, 63);
+    EXPECT_EQ(Tabs().Count(), 64);
+    EXPECT_EQ(Tabs().Selected(), 63) << "the last tab opened stays selected";
+    EXPECT_EQ(
+        std::count_if(log.begin(), log.end(),
+                      [](const std::string& e) { return e.find("64 tabs") != std::string::npos; }),
+        1);
+}
+
 TEST_F(MainWindow, MenuCommands) {
     HWND h = main->hWnd();
     main->RunMenuCommand(WebMainFrm::kVersion);
@@ -447,6 +493,51 @@ TEST_F(MainWindow, CloseAsksUnlessTheExitFlagIsSet) {
     EXPECT_FALSE(::IsWindow(form));
     EXPECT_EQ(main->objStyle(), nullptr);
     EXPECT_EQ(::FindWindowW(L"velm.MsgFrm", nullptr), nullptr);
+}
+
+// While the exit question is open, another close request and the tray's menu (退出, 更新) must
+// not ask again.
+TEST_F(MainWindow, OneExitQuestionAtATime) {
+    HWND h = main->hWnd();
+    size_t questions = 0;
+    bool menuShown = false;
+    {
+        Later answer(0, [&] {
+            if (!WaitForClass(L"velm.MsgFrm", ::GetCurrentProcessId(), 10000)) {
+                return;
+            }
+            ::PostMessageW(h, WM_CLOSE, 0, 0);
+            ::PostMessageW(h, WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
+            ::Sleep(800);
+            std::vector<HWND> open;
+            WaitForWindow(
+                [&](HWND w) {
+                    if (WindowClass(w) == L"velm.MsgFrm") {
+                        open.push_back(w);
+                    }
+                    return false;
+                },
+                0);
+            questions = open.size();
+            HWND menu = ::FindWindowW(L"#32768", nullptr);
+            menuShown = menu && ::IsWindowVisible(menu);
+            if (menuShown) {
+                ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+                ::Sleep(300);
+            }
+            // "否" to every question, the latest first.
+            for (auto it = open.rbegin(); it != open.rend(); ++it) {
+                ::PostMessageW(*it, WM_CLOSE, 0, 0);
+                ::Sleep(300);
+            }
+        });
+        main->CloseRequest();
+        Pump(300);
+    }
+    EXPECT_EQ(questions, 1u);
+    EXPECT_FALSE(menuShown);
+    EXPECT_TRUE(::IsWindow(h));
+    EXPECT_FALSE(main->m_bExit);
 }
 
 } // namespace
