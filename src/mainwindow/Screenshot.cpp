@@ -85,35 +85,6 @@ bool WriteNewFile(const std::wstring& path, const std::string& bytes, DWORD& err
     return ok;
 }
 
-std::optional<std::wstring> SaveNewScreenshot(HWND window, const std::wstring& folder) {
-    int width = 0;
-    int height = 0;
-    std::optional<std::vector<unsigned char>> pixels = CapturePixels(window, width, height);
-    if (!pixels || folder.empty()) {
-        return std::nullopt;
-    }
-    std::optional<std::string> png = EncodePng(width, height, pixels->data());
-    if (!png || !CreateFolders(folder)) {
-        return std::nullopt;
-    }
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    // Shots in the same second get -2, -3, ...; a file already there is never overwritten.
-    for (int n = 1; n <= 1000; ++n) {
-        std::wstring path = folder + ScreenshotName(now, n);
-        DWORD error = ERROR_SUCCESS;
-        if (WriteNewFile(path, *png, error)) {
-            return path;
-        }
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-            LogCallFailed("SaveScreenshot: writing " + Narrow(path), error);
-            return std::nullopt;
-        }
-    }
-    LogError("SaveScreenshot: a thousand pictures in one second already");
-    return std::nullopt;
-}
-
 } // namespace
 
 std::wstring ScreenshotFolder() {
