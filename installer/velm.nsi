@@ -79,6 +79,8 @@ Section "Uninstall"
   ; The dumps the programs leave after a crash, wherever the client was installed.
   Delete "$LOCALAPPDATA\OrvikVelmora\crashes\*.dmp"
   RMDir "$LOCALAPPDATA\OrvikVelmora\crashes"
+  Delete "$LOCALAPPDATA\OrvikVelmora\settings.ini"
+  Delete "$LOCALAPPDATA\OrvikVelmora\settings.ini.tmp"
   RMDir "$INSTDIR"
   RMDir "$LOCALAPPDATA\OrvikVelmora"
   Delete "${SHORTCUT}"

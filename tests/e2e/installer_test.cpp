@@ -120,6 +120,8 @@ TEST(Installer, SilentInstallStartsAndSilentUninstallRemovesIt) {
     // A crash dump (README, "Crash dumps"), in the folder the programs make beside the client.
     ASSERT_TRUE(::CreateDirectoryW(Widen(dir + "crashes").c_str(), nullptr));
     ASSERT_TRUE(WriteFileBytes(dump, "MDMP"));
+    // The player's settings, in the same folder.
+    ASSERT_TRUE(WriteFileBytes(dir + "settings.ini", "[sound]\r\nmuted=1\r\n"));
     const wchar_t* emulationKey = L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\"
                                   L"FEATURE_BROWSER_EMULATION";
     DWORD mode = 11001;
