@@ -51,6 +51,10 @@ public:
     // A key meant for a window of this browser, before it is translated: true when the page
     // acted on it (Tab between fields, Enter, the editing keys), so nobody else gets it.
     virtual bool TranslateAccelerator(MSG& msg) = 0;
+    // Shows the page at `percent` of its designed size (100: as designed).
+    virtual void SetZoom(int percent) = 0;
+    // Silences the page's sound, or lets it play again.
+    virtual void SetMuted(bool muted) = 0;
 
     // The events are raised on the window thread. A handler may destroy the browser; the engine
     // touches nothing of itself after such a call.
