@@ -5,12 +5,16 @@
 #include "base/Text.h"
 #include "controls/PictureBox.h"
 #include "frame/cSetStyle.h"
+#include "mainwindow/AppMenu.h"
 #include "mainwindow/CacheMain.h"
+#include "mainwindow/MainKeys.h"
 #include "mainwindow/ModMsg.h"
 #include "mainwindow/Screenshot.h"
+#include "mainwindow/SoundMute.h"
 #include "base/Units.h"
 #include "controls/RectRgn.h"
 #include "mainwindow/WebUrl.h"
+#include "mainwindow/WindowPlacement.h"
 #include "startup/LoginFrm.h"
 #include "startup/Messages.h"
 #include "startup/MsgFrm.h"
@@ -173,18 +177,7 @@ void WebMainFrm::CreateControls() {
         ::SetWindowPos(c, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
-    // The program menu, only ever shown as a pop-up.
-    menu_.reset(::CreatePopupMenu());
-    auto add = [this](UINT id, const char* text) {
-        ::AppendMenuW(menu_.get(), MF_STRING, id, Widen(text).c_str());
-    };
-    add(kRefresh, "刷新(F5)");
-    add(kHideRestore, "隐藏/恢复(F10)");
-    add(kClearCache, "清除缓存");
-    ::AppendMenuW(menu_.get(), MF_SEPARATOR, kLine, nullptr);
-    add(kUpdate, "更新");
-    add(kVersion, "版本号:");
-    add(kExit, "退出");
+    menu_ = CreateAppMenu();
 
     // The strip's tooltip.
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
@@ -281,6 +274,7 @@ void WebMainFrm::OnLoad() {
     // 4: F10 and the tray messages.
     InstallMsgHook(h);
     AddMessageFilter(&WebMainFrm::WindowKeys, FilterOrder::Window);
+    AddMessageFilter(&MainKeys, FilterOrder::Window);
 
     // 5: the version item.
     std::wstring version = Widen(std::string("版本号:") + CurrentVersion());
@@ -335,8 +329,12 @@ void WebMainFrm::OnLoad() {
 
     StartDde();
 
-    // 13: start filling the work area.
-    MinMaxClick();
+    // 13: where the player left it, else filling the work area.
+    if (RestorePlacement(h)) {
+        MinMaxClick();
+    } else {
+        minmax_.SetValue(false);
+    }
 }
 
 void WebMainFrm::Layout() {
@@ -634,6 +632,10 @@ void WebMainFrm::RunMenuCommand(UINT item) {
     case kExit:
         CloseRequest();
         break;
+    case kMute:
+        SetPlayerMuted(!PlayerMuted());
+        ShowMuteState(menu_.get());
+        break;
     default: // the version item does nothing
         break;
     }
@@ -653,9 +655,11 @@ void WebMainFrm::OnQueryUnload(bool& cancel) {
 void WebMainFrm::OnUnload() {
     HWND h = hWnd();
     RemoveMessageFilter(&WebMainFrm::WindowKeys);
+    RemoveMessageFilter(&MainKeys);
     fullScreen_ = false;
     keyTaken_ = 0;
     RemoveMsgHook(h);
+    RememberPlacement(h, objStyle_.get());
     tab_->TabItems().Clear();
     objStyle_.reset();
     StopDde();
@@ -675,6 +679,12 @@ LRESULT WebMainFrm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             Layout();
         }
         return 0;
+    case WM_SHOWWINDOW:
+        // Hidden (the boss key), the game is silent too until the window is back.
+        if (lParam == 0) {
+            SetHiddenMute(wParam == FALSE);
+        }
+        return WindowObject::WndProc(hwnd, msg, wParam, lParam);
     case WM_SETFOCUS:
         // Activation focuses the window itself; the keys are for the page.
         FocusPage();

@@ -34,6 +34,7 @@ public:
         kUpdate,
         kVersion,
         kExit,
+        kMute, // shown after kHideRestore
     };
     static constexpr const wchar_t* kDdeService = L"velm";
     static constexpr const wchar_t* kDdeTopic = L"MarluneDDE";

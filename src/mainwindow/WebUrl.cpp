@@ -1,6 +1,8 @@
 #include "mainwindow/WebUrl.h"
 
 #include "base/Handles.h"
+#include "mainwindow/PageZoom.h"
+#include "mainwindow/SoundMute.h"
 #include "tabstrip/CTabItem.h"
 
 namespace velm {
@@ -9,6 +11,7 @@ WebUrl::WebUrl() : picture1_(::GetSysColor(COLOR_BTNFACE), 0, 0, 0, 0) {}
 
 WebUrl::~WebUrl() {
     // The browser goes before the windows it lives in.
+    DetachPageSound(wb_.get());
     wb_.reset();
 }
 
@@ -34,11 +37,18 @@ void WebUrl::OnLoad() {
         return;
     }
     wb_->events.TitleChange = [this](const std::string& text) { TitleChange(text); };
-    wb_->events.DocumentComplete = [this](const std::string&, bool) { DocumentComplete(); };
+    wb_->events.DocumentComplete = [this](const std::string& url, bool topLevel) {
+        if (topLevel) {
+            ApplySiteZoom(*wb_, url);
+        }
+        DocumentComplete();
+    };
+    AttachPageSound(wb_.get());
     wb_->Navigate("about:blank");
 }
 
 void WebUrl::OnUnload() {
+    DetachPageSound(wb_.get());
     wb_.reset();
     picture1_.Resized = nullptr;
     picture1_.Destroy();

@@ -1,0 +1,13 @@
+// The main window's program menu, only ever shown as a pop-up.
+#pragma once
+
+#include "base/Handles.h"
+
+namespace velm {
+
+// Its items, in order, with the identifiers WebMainFrm::MenuItem gives them.
+UniqueMenu CreateAppMenu();
+// The mute item's check mark follows the player's choice.
+void ShowMuteState(HMENU menu);
+
+} // namespace velm
