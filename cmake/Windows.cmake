@@ -55,17 +55,17 @@ target_link_libraries(velm PRIVATE velm_core)
 target_link_options(velm PRIVATE -static -s)
 velm_add_resources(velm)
 # The tests' client fails on request (src/base/CrashTrigger.h); a tree whose client is a
-# player's (system engine) leaves that out.
+# player's (system, modern or auto engine) leaves that out.
 if(VELM_BROWSER_ENGINE STREQUAL "basic")
     target_compile_definitions(velm PRIVATE VELM_CRASH_TRIGGER)
 endif()
 
-# What players get: the same client with the system browser engine, whatever engine this tree's
-# VELM_BROWSER_ENGINE gives the tests. Its own CreateBrowser.cpp, compiled against a
-# BrowserEngine.h that says "system", defines every symbol of the library's copy, so the linker
-# never takes that copy.
+# What players get: the same client with the auto browser engine (the modern runtime where it
+# starts, else the system control), whatever engine this tree's VELM_BROWSER_ENGINE gives the
+# tests. Its own CreateBrowser.cpp, compiled against a BrowserEngine.h that says "auto", defines
+# every symbol of the library's copy, so the linker never takes that copy.
 set(VELM_PLAYER_GENERATED ${VELM_GENERATED}/player)
-set(VELM_BROWSER_ENGINE_UPPER SYSTEM)
+set(VELM_BROWSER_ENGINE_UPPER AUTO)
 configure_file(${CMAKE_SOURCE_DIR}/src/browser/BrowserEngine.h.in
     ${VELM_PLAYER_GENERATED}/BrowserEngine.h @ONLY)
 add_executable(velm_player WIN32 src/app/main.cpp src/browser/CreateBrowser.cpp)
@@ -151,6 +151,7 @@ foreach(b ${VELM_BENCH})
     velm_add_resources(bench_${name})
 endforeach()
 
+include(${CMAKE_SOURCE_DIR}/cmake/FakeWebView2.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/UpdateRelease.cmake)
 
 # A build for real hosts that still trusts the development key must not configure at all.

@@ -81,6 +81,8 @@ Section "Uninstall"
   RMDir "$LOCALAPPDATA\OrvikVelmora\crashes"
   Delete "$LOCALAPPDATA\OrvikVelmora\settings.ini"
   Delete "$LOCALAPPDATA\OrvikVelmora\settings.ini.tmp"
+  ; The modern browser runtime's data: the players' profiles, their caches and cookies.
+  RMDir /r "$LOCALAPPDATA\OrvikVelmora\WebView2"
   RMDir "$INSTDIR"
   RMDir "$LOCALAPPDATA\OrvikVelmora"
   Delete "${SHORTCUT}"

@@ -28,7 +28,12 @@ int RunClient(const char* commandLine) {
     LayeredImage::Prepare(kSplashPicture);
     ::OleInitialize(nullptr);
     LoadFrm::SetCommandLine(commandLine ? commandLine : "");
-    LoadFrm::SetLoginLoader([] { LoginFrm::Get().Load(); });
+    LoadFrm::SetLoginLoader([] {
+        // The splash is up: the modern runtime starts now, while the login page is prepared,
+        // and the first browser waits for it only as long as it still takes.
+        PrepareBrowserEngine();
+        LoginFrm::Get().Load();
+    });
     LoginFrm::SetGameOpener(&OpenGame);
     LoadFrm& loading = LoadFrm::Get();
     loading.Load();

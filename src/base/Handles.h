@@ -92,6 +92,11 @@ struct Window {
     static Handle Invalid() noexcept { return nullptr; }
     static void Close(Handle h) noexcept { ::DestroyWindow(h); }
 };
+struct RegistryKey {
+    using Handle = HKEY;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::RegCloseKey(h); }
+};
 } // namespace traits
 
 using UniqueFile = Unique<traits::File>;
@@ -109,6 +114,7 @@ using UniqueMenu = Unique<traits::Menu>;
 using UniqueGlobal = Unique<traits::Global>;
 using UniqueWindow = Unique<traits::Window>;
 using UniqueModule = Unique<traits::Module>;
+using UniqueRegistryKey = Unique<traits::RegistryKey>;
 
 // A window's DC from GetDC, released with the window it came from.
 class WindowDc {

@@ -152,21 +152,29 @@ void RemoveMessageFilter(MessageFilter filter) {
     std::erase_if(g_filters, [filter](const FilterEntry& e) { return e.filter == filter; });
 }
 
-void DispatchQueued(MSG& msg) {
-    if (IsKeyMessage(msg.message) && !g_filters.empty()) {
-        // A filter may add or remove filters (a page it hands the key to may close its window).
-        const std::vector<FilterEntry> filters = g_filters;
-        for (const FilterEntry& e : filters) {
-            bool consumed = false;
-            try {
-                consumed = e.filter(msg);
-            } catch (...) {
-                LogCaught("DispatchQueued: message filter, message " + std::to_string(msg.message));
-            }
-            if (consumed) {
-                return;
-            }
+bool FilterKey(MSG& msg) {
+    if (!IsKeyMessage(msg.message) || g_filters.empty()) {
+        return false;
+    }
+    // A filter may add or remove filters (a page it hands the key to may close its window).
+    const std::vector<FilterEntry> filters = g_filters;
+    for (const FilterEntry& e : filters) {
+        bool consumed = false;
+        try {
+            consumed = e.filter(msg);
+        } catch (...) {
+            LogCaught("DispatchQueued: message filter, message " + std::to_string(msg.message));
         }
+        if (consumed) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void DispatchQueued(MSG& msg) {
+    if (FilterKey(msg)) {
+        return;
     }
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);

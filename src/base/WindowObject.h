@@ -97,6 +97,9 @@ enum class FilterOrder { Window, Page };
 // Adding a filter twice keeps one entry.
 void AddMessageFilter(MessageFilter filter, FilterOrder order);
 void RemoveMessageFilter(MessageFilter filter);
+// Offers a key message to the filters only: true when one consumed it. Keys that never pass
+// this thread's queue (those of a page shown by another process) come this way.
+bool FilterKey(MSG& msg);
 // What every message loop of the program does with a message it took from the queue: a key goes
 // to the filters, anything not consumed is translated and dispatched.
 void DispatchQueued(MSG& msg);

@@ -15,13 +15,6 @@
 namespace velm {
 namespace {
 
-struct RegistryKeyTraits {
-    using Handle = HKEY;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle h) noexcept { ::RegCloseKey(h); }
-};
-using UniqueRegistryKey = Unique<RegistryKeyTraits>;
-
 // An owned BSTR.
 class Bstr {
 public:

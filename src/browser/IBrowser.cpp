@@ -1,6 +1,7 @@
 #include "browser/IBrowser.h"
 
 #include "base/WindowObject.h"
+#include "browser/CModernBrowser.h"
 #include "browser/CSystemBrowser.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@ namespace velm {
 namespace {
 
 std::vector<IBrowser*> g_browsers;
+std::string g_profile;
 
 } // namespace
 
@@ -37,8 +39,37 @@ bool TranslateBrowserAccelerator(MSG& msg) {
     return it != g_browsers.end() && (*it)->TranslateAccelerator(msg);
 }
 
+IBrowser* BrowserIn(HWND window) {
+    for (IBrowser* b : g_browsers) {
+        HWND own = b->hWnd();
+        if (own && window && (own == window || ::IsChild(window, own))) {
+            return b;
+        }
+    }
+    return nullptr;
+}
+
+void ShowBrowsersIn(HWND top, bool visible) {
+    const std::vector<IBrowser*> browsers = g_browsers;
+    for (IBrowser* b : browsers) {
+        HWND own = b->hWnd();
+        if (own && top && ::IsChild(top, own)) {
+            b->ShowView(visible);
+        }
+    }
+}
+
+void SetBrowserProfile(std::string name) {
+    g_profile = std::move(name);
+}
+
+const std::string& BrowserProfile() {
+    return g_profile;
+}
+
 void ReleaseDeferredBrowsers() {
     CSystemBrowser::ReleasePending();
+    ReleaseModernBrowsers();
 }
 
 } // namespace velm

@@ -20,6 +20,8 @@ struct BrowserEvents {
     std::function<void(const std::string& text)> TitleChange;
     // A navigation failed; `status` is an HTTP status or an HRESULT.
     std::function<void(const std::string& url, long status)> NavigateError;
+    // The page put one of its elements in full screen (true) or left it (false).
+    std::function<void(bool fullScreen)> FullScreenChange;
 };
 
 class IBrowser {
@@ -55,6 +57,16 @@ public:
     virtual void SetZoom(int percent) = 0;
     // Silences the page's sound, or lets it play again.
     virtual void SetMuted(bool muted) = 0;
+    // The window it lives in was hidden or shown again (F10): an engine that draws in a process
+    // of its own stops or resumes drawing. The window's own visibility needs nothing more.
+    virtual void ShowView(bool visible) { (void)visible; }
+    // Takes a PNG picture of what the page shows with the engine's own means and hands its bytes
+    // to `done` (empty on failure), possibly later. False when the engine has none: a copy of
+    // the window's pixels shows the page then.
+    virtual bool CapturePage(std::function<void(const std::string& png)> done) {
+        (void)done;
+        return false;
+    }
 
     // The events are raised on the window thread. A handler may destroy the browser; the engine
     // touches nothing of itself after such a call.
@@ -64,15 +76,40 @@ public:
 // Offers a key to the browser whose window holds the message's window. Every message loop does
 // this through its message filters once a browser exists.
 bool TranslateBrowserAccelerator(MSG& msg);
-// Releases the controls whose release still waits for their event to return. The program calls
-// this when its message loop has ended, before COM goes.
+// Releases the controls whose release still waits for their event to return, and the modern
+// runtime's environment. The program calls this when its message loop has ended, before COM goes.
 void ReleaseDeferredBrowsers();
 
-enum class BrowserEngine { Basic, System };
+// The browser whose window is `window` or lies inside it; null when none.
+IBrowser* BrowserIn(HWND window);
+// Tells every browser inside the top-level window `top` that the window was hidden or shown.
+void ShowBrowsersIn(HWND top, bool visible);
 
-// The engine this build was configured with (CMake option VELM_BROWSER_ENGINE).
+// The profile (cookies, storage, caches) the modern engine gives the browsers created from now
+// on; "" for the runtime's default one. Each login window sets its own before it creates its
+// page, and the tabs it opens get the same. The other engines have one profile for all.
+void SetBrowserProfile(std::string name);
+const std::string& BrowserProfile();
+// Empties the disk caches of the modern engine's profiles in use (cookies and history stay),
+// then calls `done` (at once when there is nothing to empty).
+void ClearBrowserCaches(std::function<void()> done);
+
+// Basic: our own small engine (tests, demo). System: the WebBrowser control. Modern: the
+// system's modern web runtime (WebView2). Auto: modern where its runtime starts, else system.
+enum class BrowserEngine { Basic, System, Modern, Auto };
+
+// The engine this build was configured with (CMake option VELM_BROWSER_ENGINE), unless the
+// environment variable VELM_BROWSER (system, modern or auto) names another.
 BrowserEngine ConfiguredBrowserEngine();
-// Creates a browser as a child of `parent` at the given place. Returns nullptr on failure.
+// Starts the modern runtime when the configured engine may use it; returns at once. The program
+// calls this as early as it can without delaying its first window.
+void PrepareBrowserEngine();
+// The engine every browser of this process gets: decided once, before the first browser (which
+// may wait up to ModernRuntime::kStartLimitMs for the modern runtime), and logged with the
+// runtime's version or the step that failed.
+BrowserEngine ChosenBrowserEngine();
+// Creates a browser of the chosen engine as a child of `parent` at the given place. Returns
+// nullptr on failure.
 std::unique_ptr<IBrowser> CreateBrowser(HWND parent, const RECT& place);
 std::unique_ptr<IBrowser> CreateBrowser(BrowserEngine engine, HWND parent, const RECT& place);
 

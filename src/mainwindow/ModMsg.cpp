@@ -1,6 +1,7 @@
 #include "mainwindow/ModMsg.h"
 
 #include "base/Log.h"
+#include "browser/IBrowser.h"
 #include "frame/WindowHook.h"
 #include "mainwindow/MainMessages.h"
 
@@ -36,7 +37,10 @@ void RemoveMsgHook(HWND hWnd) {
 }
 
 void ToggleMainWindow(HWND hWnd) {
-    ::ShowWindow(hWnd, ::IsWindowVisible(hWnd) ? SW_HIDE : SW_SHOW);
+    const bool show = !::IsWindowVisible(hWnd);
+    ::ShowWindow(hWnd, show ? SW_SHOW : SW_HIDE);
+    // A page drawn by another process keeps drawing behind a hidden window unless told.
+    ShowBrowsersIn(hWnd, show);
 }
 
 LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {

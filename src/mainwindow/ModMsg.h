@@ -11,7 +11,8 @@ void InstallMsgHook(HWND hWnd);
 // Unregisters F10 and puts the kept procedure back.
 void RemoveMsgHook(HWND hWnd);
 LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
-// Hides a visible window, shows a hidden one; its minimised or normal state stays.
+// Hides a visible window, shows a hidden one, its pages' views with it; its minimised or normal
+// state stays.
 void ToggleMainWindow(HWND hWnd);
 
 // What the main window does for a right button release on the tray icon (pops up its menu), and

@@ -5,6 +5,7 @@
 #include "base/Log.h"
 #include "base/Png.h"
 #include "base/Text.h"
+#include "browser/IBrowser.h"
 #include "startup/Messages.h"
 
 #include <shlobj.h>
@@ -118,15 +119,11 @@ std::wstring ScreenshotName(const SYSTEMTIME& t, int n) {
     return text + L".png";
 }
 
-std::optional<std::wstring> SaveScreenshot(HWND window, const std::wstring& folder) {
-    int width = 0;
-    int height = 0;
-    std::optional<std::vector<unsigned char>> pixels = CapturePixels(window, width, height);
-    if (!pixels || folder.empty()) {
-        return std::nullopt;
-    }
-    std::optional<std::string> png = EncodePng(width, height, pixels->data());
-    if (!png || !CreateFolders(folder)) {
+namespace {
+
+// Writes a picture's PNG bytes into a new file of `folder`, named from the local time.
+std::optional<std::wstring> SavePng(const std::string& png, const std::wstring& folder) {
+    if (folder.empty() || png.empty() || !CreateFolders(folder)) {
         return std::nullopt;
     }
     SYSTEMTIME now{};
@@ -135,7 +132,7 @@ std::optional<std::wstring> SaveScreenshot(HWND window, const std::wstring& fold
     for (int n = 1; n <= 1000; ++n) {
         std::wstring path = folder + ScreenshotName(now, n);
         DWORD error = ERROR_SUCCESS;
-        if (WriteNewFile(path, *png, error)) {
+        if (WriteNewFile(path, png, error)) {
             return path;
         }
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
@@ -145,6 +142,30 @@ std::optional<std::wstring> SaveScreenshot(HWND window, const std::wstring& fold
     }
     LogError("SaveScreenshot: a thousand pictures in one second already");
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::wstring> SaveScreenshot(HWND window, const std::wstring& folder) {
+    int width = 0;
+    int height = 0;
+    std::optional<std::vector<unsigned char>> pixels = CapturePixels(window, width, height);
+    if (!pixels || folder.empty()) {
+        return std::nullopt;
+    }
+    std::optional<std::string> png = EncodePng(width, height, pixels->data());
+    return png ? SavePng(*png, folder) : std::nullopt;
+}
+
+void SavePageScreenshot(HWND page, const std::wstring& folder,
+                        std::function<void(std::optional<std::wstring> saved)> done) {
+    // A page another process draws is not in this window's pixels: its engine takes the picture.
+    IBrowser* browser = page ? BrowserIn(page) : nullptr;
+    if (browser && browser->CapturePage(
+                       [folder, done](const std::string& png) { done(SavePng(png, folder)); })) {
+        return;
+    }
+    done(page ? SaveScreenshot(page, folder) : std::nullopt);
 }
 
 } // namespace velm

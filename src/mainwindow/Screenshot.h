@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -22,5 +23,9 @@ std::wstring ScreenshotName(const SYSTEMTIME& t, int n);
 // as needed), named from the local time; an existing file is never replaced. Returns the path,
 // or nothing on failure (logged).
 std::optional<std::wstring> SaveScreenshot(HWND window, const std::wstring& folder);
+// The same for a game page: through its browser's own capture where the engine has one (then
+// `done` may run later), else as SaveScreenshot. `done` gets the path, or nothing on failure.
+void SavePageScreenshot(HWND page, const std::wstring& folder,
+                        std::function<void(std::optional<std::wstring> saved)> done);
 
 } // namespace velm

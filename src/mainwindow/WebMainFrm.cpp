@@ -6,7 +6,7 @@
 #include "controls/PictureBox.h"
 #include "frame/cSetStyle.h"
 #include "mainwindow/AppMenu.h"
-#include "mainwindow/CacheMain.h"
+#include "mainwindow/ClearCache.h"
 #include "mainwindow/MainKeys.h"
 #include "mainwindow/ModMsg.h"
 #include "mainwindow/Screenshot.h"
@@ -530,19 +530,19 @@ void WebMainFrm::SetFullScreen(bool on) {
 }
 
 std::wstring WebMainFrm::TakeScreenshot() {
-    HWND page = SelectedPage();
     const std::wstring folder = ScreenshotFolder();
-    std::optional<std::wstring> saved;
-    if (page) {
-        saved = SaveScreenshot(page, folder);
-    }
-    if (saved) {
-        tray_.ShowBubble("截图已保存", Narrow(*saved), NIIF_INFO);
-        return *saved;
-    }
-    // A balloon needs a text: the folder that could not take the picture.
-    tray_.ShowBubble("截图保存失败", folder.empty() ? AppTitle() : Narrow(folder), NIIF_WARNING);
-    return {};
+    auto path = std::make_shared<std::wstring>();
+    SavePageScreenshot(SelectedPage(), folder, [this, folder, path](auto saved) {
+        if (saved) {
+            *path = *saved;
+            tray_.ShowBubble("截图已保存", Narrow(*saved), NIIF_INFO);
+            return;
+        }
+        // A balloon needs a text: the folder that could not take the picture.
+        tray_.ShowBubble("截图保存失败", folder.empty() ? AppTitle() : Narrow(folder),
+                         NIIF_WARNING);
+    });
+    return *path;
 }
 
 bool WebMainFrm::WindowKeys(MSG& msg) {
@@ -614,11 +614,10 @@ void WebMainFrm::RunMenuCommand(UINT item) {
         tab_->RefreshPage();
         break;
     case kHideRestore:
-        ::ShowWindow(h, ::IsWindowVisible(h) ? SW_HIDE : SW_SHOW);
+        ToggleMainWindow(h);
         break;
     case kClearCache:
-        ClearUrlCache("*.*", 0x300000);
-        ShowMessage(h, "缓存已清理完毕！", "缓存清理", MB_ICONINFORMATION | MB_OK);
+        ClearCachesAndReport(h);
         break;
     case kUpdate:
         if (!downloader_) {

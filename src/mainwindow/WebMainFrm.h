@@ -63,7 +63,8 @@ public:
     void SetFullScreen(bool on);
     bool FullScreen() const noexcept { return fullScreen_; }
     // Saves the selected page as the screen shows it (Ctrl+F12) and says so in a balloon of the
-    // tray icon. Returns the file's path, "" when nothing was saved.
+    // tray icon. Returns the file's path, "" when nothing was saved or when the page's engine
+    // takes the picture itself and saves it later.
     std::wstring TakeScreenshot();
 
     // Parts, for inspection.

@@ -3,6 +3,7 @@
 #include "base/Handles.h"
 #include "mainwindow/PageZoom.h"
 #include "mainwindow/SoundMute.h"
+#include "mainwindow/WebMainFrm.h"
 #include "tabstrip/CTabItem.h"
 
 namespace velm {
@@ -43,6 +44,7 @@ void WebUrl::OnLoad() {
         }
         DocumentComplete();
     };
+    wb_->events.FullScreenChange = [this](bool on) { PageFullScreen(on); };
     AttachPageSound(wb_.get());
     wb_->Navigate("about:blank");
 }
@@ -83,6 +85,13 @@ void WebUrl::DocumentComplete() {
     // root element is left as it is.
     if (wb_) {
         wb_->SetRootStyle("overflow", "hidden");
+    }
+}
+
+void WebUrl::PageFullScreen(bool on) {
+    // A game's own full-screen button: the shown page takes the whole screen, as with F11.
+    if (WebMainFrm::Exists() && ::IsWindowVisible(WindowObject::hWnd())) {
+        WebMainFrm::Get().SetFullScreen(on);
     }
 }
 

@@ -41,6 +41,7 @@ protected:
 private:
     void TitleChange(const std::string& Text);
     void DocumentComplete();
+    void PageFullScreen(bool on);
     void Picture1Resized(int width, int height);
 
     PictureBox picture1_;

@@ -101,6 +101,10 @@ void LoginFrm::OnLoad() {
     HWND hwnd = hWnd();
     // The form's controls: the key-coloured frame and the browser inside it.
     picture1_.Create(hwnd);
+    // Each login of this run, and the tabs it opens, keep their accounts' cookies in a profile
+    // of their own: the first login always the same one, the second the next, and so on.
+    static int logins = 0;
+    SetBrowserProfile("Login" + std::to_string(++logins));
     webBrowser1_ = CreateBrowser(picture1_.hWnd(), RECT{0, 0, 920, 625});
     if (webBrowser1_) {
         webBrowser1_->SuppressContextMenu(true);

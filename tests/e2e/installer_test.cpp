@@ -88,7 +88,7 @@ TEST(Installer, SilentInstallStartsAndSilentUninstallRemovesIt) {
     EXPECT_EQ(install.ExitCode(), 0u);
     const std::string player = FromUnixPath(std::string(VELM_BINARY_DIR) + "/player/velm.exe");
     EXPECT_TRUE(ReadFileBytes(exe) == ReadFileBytes(player))
-        << "the installed client is the players' build (system browser engine)";
+        << "the installed client is the players' build (modern or system browser engine)";
     EXPECT_TRUE(Exists(dir + "uninstall.exe"));
     EXPECT_TRUE(Exists(shortcut)) << "Start menu shortcut";
     EXPECT_EQ(RegText(L"DisplayName"), L"OrvikVelmora客户端");
@@ -122,6 +122,14 @@ TEST(Installer, SilentInstallStartsAndSilentUninstallRemovesIt) {
     ASSERT_TRUE(WriteFileBytes(dump, "MDMP"));
     // The player's settings, in the same folder.
     ASSERT_TRUE(WriteFileBytes(dir + "settings.ini", "[sound]\r\nmuted=1\r\n"));
+    // The modern browser runtime's data: the players' profiles, caches and cookies.
+    std::string data = dir;
+    for (const char* part : {"WebView2\\", "EBWebView\\", "Default\\", "Cache\\"}) {
+        data += part;
+        ASSERT_TRUE(::CreateDirectoryW(Widen(data).c_str(), nullptr) ||
+                    ::GetLastError() == ERROR_ALREADY_EXISTS);
+    }
+    ASSERT_TRUE(WriteFileBytes(data + "data_0", "cache"));
     const wchar_t* emulationKey = L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\"
                                   L"FEATURE_BROWSER_EMULATION";
     DWORD mode = 11001;

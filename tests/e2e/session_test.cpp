@@ -90,38 +90,6 @@ void ClickAt(int x, int y) {
     MouseButton(1, false, 150);
 }
 
-// Points the user's Pictures folder elsewhere while it lives.
-class PicturesFolder {
-public:
-    explicit PicturesFolder(const std::string& path) {
-        ::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key_);
-        DWORD size = sizeof(old_);
-        had_ = ::RegQueryValueExW(key_, L"My Pictures", nullptr, nullptr,
-                                  reinterpret_cast<BYTE*>(old_), &size) == ERROR_SUCCESS;
-        Set(Widen(path));
-    }
-    ~PicturesFolder() {
-        if (had_) {
-            Set(old_);
-        } else {
-            ::RegDeleteValueW(key_, L"My Pictures");
-        }
-        ::RegCloseKey(key_);
-    }
-
-private:
-    void Set(const std::wstring& value) {
-        ::RegSetValueExW(key_, L"My Pictures", 0, REG_EXPAND_SZ,
-                         reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-    static constexpr const wchar_t* kKey =
-        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-    HKEY key_ = nullptr;
-    wchar_t old_[MAX_PATH] = {};
-    bool had_ = false;
-};
-
 class Session : public ::testing::Test {
 protected:
     void SetUp() override {

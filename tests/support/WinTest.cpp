@@ -304,6 +304,38 @@ DWORD FileAttributes(const std::string& path) {
     return ::GetFileAttributesA(path.c_str());
 }
 
+namespace {
+const wchar_t kShellFolders[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+} // namespace
+
+PicturesFolder::PicturesFolder(const std::string& path) {
+    ::RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key_);
+    DWORD size = sizeof(old_);
+    had_ = ::RegQueryValueExW(key_, L"My Pictures", nullptr, nullptr, reinterpret_cast<BYTE*>(old_),
+                              &size) == ERROR_SUCCESS;
+    std::wstring wide(path.size() + 1, L'\0');
+    int n = ::MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide.data(),
+                                  static_cast<int>(wide.size()));
+    wide.resize(n > 0 ? n - 1 : 0);
+    Set(wide);
+}
+
+PicturesFolder::~PicturesFolder() {
+    if (had_) {
+        Set(old_);
+    } else {
+        ::RegDeleteValueW(key_, L"My Pictures");
+    }
+    ::RegCloseKey(key_);
+}
+
+void PicturesFolder::Set(const std::wstring& value) {
+    ::RegSetValueExW(key_, L"My Pictures", 0, REG_EXPAND_SZ,
+                     reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
 std::string ExeDir() {
     char buf[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, buf, MAX_PATH);

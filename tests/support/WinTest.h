@@ -86,6 +86,22 @@ private:
     std::string path_;
 };
 
+// Points the current user's Pictures folder (where Ctrl+F12 keeps its pictures) at `path`
+// while it lives.
+class PicturesFolder {
+public:
+    explicit PicturesFolder(const std::string& path);
+    ~PicturesFolder();
+    PicturesFolder(const PicturesFolder&) = delete;
+    PicturesFolder& operator=(const PicturesFolder&) = delete;
+
+private:
+    void Set(const std::wstring& value);
+    HKEY key_ = nullptr;
+    wchar_t old_[MAX_PATH] = {};
+    bool had_ = false;
+};
+
 std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
