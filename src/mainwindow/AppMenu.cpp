@@ -28,4 +28,9 @@ void ShowMuteState(HMENU menu) {
                     MF_BYCOMMAND | (PlayerMuted() ? MF_CHECKED : MF_UNCHECKED));
 }
 
+void ToggleMute(HMENU menu) {
+    SetPlayerMuted(!PlayerMuted());
+    ShowMuteState(menu);
+}
+
 } // namespace velm

@@ -9,5 +9,7 @@ namespace velm {
 UniqueMenu CreateAppMenu();
 // The mute item's check mark follows the player's choice.
 void ShowMuteState(HMENU menu);
+// The mute item chosen: the player's mute flips, and the check mark with it.
+void ToggleMute(HMENU menu);
 
 } // namespace velm

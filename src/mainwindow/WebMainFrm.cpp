@@ -10,7 +10,6 @@
 #include "mainwindow/MainKeys.h"
 #include "mainwindow/ModMsg.h"
 #include "mainwindow/Screenshot.h"
-#include "mainwindow/SoundMute.h"
 #include "base/Units.h"
 #include "controls/RectRgn.h"
 #include "mainwindow/WebUrl.h"
@@ -632,8 +631,7 @@ void WebMainFrm::RunMenuCommand(UINT item) {
         CloseRequest();
         break;
     case kMute:
-        SetPlayerMuted(!PlayerMuted());
-        ShowMuteState(menu_.get());
+        ToggleMute(menu_.get());
         break;
     default: // the version item does nothing
         break;
@@ -678,12 +676,6 @@ LRESULT WebMainFrm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             Layout();
         }
         return 0;
-    case WM_SHOWWINDOW:
-        // Hidden (the boss key), the game is silent too until the window is back.
-        if (lParam == 0) {
-            SetHiddenMute(wParam == FALSE);
-        }
-        return WindowObject::WndProc(hwnd, msg, wParam, lParam);
     case WM_SETFOCUS:
         // Activation focuses the window itself; the keys are for the page.
         FocusPage();
