@@ -80,6 +80,8 @@ Section "Uninstall"
   ; The dumps the programs leave after a crash, wherever the client was installed.
   Delete "$LOCALAPPDATA\OrvikVelmora\crashes\*.dmp"
   RMDir "$LOCALAPPDATA\OrvikVelmora\crashes"
+  Delete "$LOCALAPPDATA\OrvikVelmora\settings.ini"
+  Delete "$LOCALAPPDATA\OrvikVelmora\settings.ini.tmp"
   ; The modern browser runtime's data: the players' profiles, their caches and cookies.
   RMDir /r "$LOCALAPPDATA\OrvikVelmora\WebView2"
   RMDir "$INSTDIR"

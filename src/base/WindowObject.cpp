@@ -135,8 +135,9 @@ struct FilterEntry {
 };
 std::vector<FilterEntry> g_filters;
 
+// Keys, and the wheel (Ctrl+wheel zooms the page: the window takes it before the page does).
 bool IsKeyMessage(UINT message) {
-    return message >= WM_KEYFIRST && message <= WM_KEYLAST;
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || message == WM_MOUSEWHEEL;
 }
 } // namespace
 

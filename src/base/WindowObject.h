@@ -89,8 +89,9 @@ private:
     static inline T* instance_ = nullptr;
 };
 
-// Keys are offered to the program's filters before translation: the main window's own keys
-// first, then the focused page's accelerators. A filter returns true when it consumed the key.
+// Keys (and the mouse wheel) are offered to the program's filters before translation: the main
+// window's own keys first, then the focused page's accelerators. A filter returns true when it
+// consumed the key.
 using MessageFilter = bool (*)(MSG& msg);
 enum class FilterOrder { Window, Page };
 // Adding a filter twice keeps one entry.

@@ -413,13 +413,35 @@ HFONT CBasicBrowser::Font(const PageFont& face) {
     return h;
 }
 
+void CBasicBrowser::SetZoom(int percent) {
+    percent = std::clamp(percent, 10, 1000);
+    if (percent == zoom_) {
+        return;
+    }
+    zoom_ = percent;
+    layoutValid_ = false;
+    ::InvalidateRect(hWnd(), nullptr, FALSE);
+}
+
 const PageLayout& CBasicBrowser::Layout() {
     if (!layoutValid_) {
         RECT client{};
         ::GetClientRect(hWnd(), &client);
         if (document_) {
+            // Laid out at the zoom's width in unzoomed measures, then every length scaled.
             GdiMeasurer measurer([this](const PageFont& font) { return Font(font); });
-            layout_ = LayoutPage(*document_, client.right, measurer);
+            layout_ = LayoutPage(*document_, MulDiv(client.right, 100, zoom_), measurer);
+            if (zoom_ != 100) {
+                auto scale = [this](int v) { return MulDiv(v, zoom_, 100); };
+                for (DisplayItem& item : layout_.items) {
+                    item.x = scale(item.x);
+                    item.y = scale(item.y);
+                    item.width = scale(item.width);
+                    item.height = scale(item.height);
+                    item.font.size = scale(item.font.size);
+                }
+                layout_.height = scale(layout_.height);
+            }
         } else {
             layout_ = PageLayout{};
         }

@@ -35,6 +35,12 @@ public:
     void Focus() override;
     // The engine has no accelerators of its own: its keys go the usual way.
     bool TranslateAccelerator(MSG&) override { return false; }
+    // Lays the page out at a width of 100/percent of the window's and draws it that much larger.
+    void SetZoom(int percent) override;
+    // The engine plays no sound: it only keeps the state, for inspection.
+    void SetMuted(bool muted) override { muted_ = muted; }
+    int Zoom() const noexcept { return zoom_; }
+    bool Muted() const noexcept { return muted_; }
 
     // The current layout, for inspection.
     const PageLayout& Layout();
@@ -64,6 +70,8 @@ private:
     std::string refreshUrl_;
     std::string pressedLink_;
     bool suppressMenu_ = false;
+    int zoom_ = 100;
+    bool muted_ = false;
 };
 
 } // namespace velm

@@ -84,6 +84,8 @@ struct CModernBrowser::Core : std::enable_shared_from_this<Core> {
     bool focusWanted = false;
     bool suppressMenu = false;
     bool visible = true;
+    int zoom = 100;
+    bool muted = false;
     // What the host shows when no view could be made.
     std::string failure;
 
@@ -119,6 +121,9 @@ struct CModernBrowser::Core : std::enable_shared_from_this<Core> {
     void RemoveHandlers() noexcept;
     void CloseView() noexcept;
     void Fit();
+    // The zoom and mute asked for, given to the view (kept until it exists).
+    void ApplyZoom();
+    void ApplyMuted();
     void OnNavigationStarting(ICoreWebView2NavigationStartingEventArgs* args, bool frame);
     void OnNavigationCompleted(ICoreWebView2NavigationCompletedEventArgs* args);
     void FinishDocument(unsigned long long number, bool ok, const std::string& address,
@@ -329,6 +334,8 @@ void CModernBrowser::Core::OnControllerCreated(HRESULT result, ICoreWebView2Cont
     AddHandlers();
     Fit();
     Check("ICoreWebView2Controller::put_IsVisible", controller->put_IsVisible(visible));
+    ApplyZoom();
+    ApplyMuted();
     if (!pendingUrl.empty()) {
         const std::wstring address = Widen(pendingUrl);
         pendingUrl.clear();
@@ -858,6 +865,35 @@ void CModernBrowser::Focus() {
     }
     Check("ICoreWebView2Controller::MoveFocus",
           core.controller->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC));
+}
+
+void CModernBrowser::Core::ApplyZoom() {
+    if (controller) {
+        Check("ICoreWebView2Controller::put_ZoomFactor", controller->put_ZoomFactor(zoom / 100.0));
+    }
+}
+
+void CModernBrowser::Core::ApplyMuted() {
+    if (!view) {
+        return;
+    }
+    // The view's own mute came with runtimes of 2021; an older one plays on (logged).
+    auto view8 = view.As<ICoreWebView2_8>(IID_ICoreWebView2_8);
+    if (!view8) {
+        Check("ICoreWebView2::QueryInterface(ICoreWebView2_8)", E_NOINTERFACE);
+        return;
+    }
+    Check("ICoreWebView2_8::put_IsMuted", view8->put_IsMuted(muted ? TRUE : FALSE));
+}
+
+void CModernBrowser::SetZoom(int percent) {
+    core_->zoom = percent;
+    core_->ApplyZoom();
+}
+
+void CModernBrowser::SetMuted(bool muted) {
+    core_->muted = muted;
+    core_->ApplyMuted();
 }
 
 void CModernBrowser::ShowView(bool visible) {

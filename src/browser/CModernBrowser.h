@@ -40,6 +40,9 @@ public:
     // The runtime's keys never pass this thread's queue; they come as its accelerator event.
     bool TranslateAccelerator(MSG&) override { return false; }
     void ShowView(bool visible) override;
+    // The controller's zoom factor; the view's own mute.
+    void SetZoom(int percent) override;
+    void SetMuted(bool muted) override;
     // The view's own picture (its pages are drawn by another process, not into our window).
     bool CapturePage(std::function<void(const std::string& png)> done) override;
 

@@ -2,6 +2,7 @@
 
 #include "base/Log.h"
 #include "base/Text.h"
+#include "browser/ProcessAudio.h"
 
 #include <exdispid.h>
 #include <mshtmhst.h>
@@ -571,6 +572,26 @@ void CSystemBrowser::Navigate(const std::string& url) {
     Bstr address(url);
     Variant empty;
     browser_->Navigate(address.get(), empty.get(), empty.get(), empty.get(), empty.get());
+}
+
+void CSystemBrowser::SetZoom(int percent) {
+    if (!browser_) {
+        return;
+    }
+    VARIANT in;
+    ::VariantInit(&in);
+    in.vt = VT_I4;
+    in.lVal = percent;
+    const HRESULT hr =
+        browser_->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &in, nullptr);
+    if (FAILED(hr)) {
+        LogCallFailed("CSystemBrowser.SetZoom: ExecWB(OLECMDID_OPTICAL_ZOOM)",
+                      static_cast<unsigned long>(hr));
+    }
+}
+
+void CSystemBrowser::SetMuted(bool muted) {
+    SetProcessAudioMuted(muted);
 }
 
 void CSystemBrowser::Refresh() {

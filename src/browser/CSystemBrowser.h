@@ -34,6 +34,10 @@ public:
     // Hands the key to the control's active object, which the control names once its user
     // interface is active.
     bool TranslateAccelerator(MSG& msg) override;
+    // The control's optical zoom.
+    void SetZoom(int percent) override;
+    // The control plays its sound in this process's own audio session, so that session is muted.
+    void SetMuted(bool muted) override;
 
     // True while the control is in-place active in its parent.
     bool InPlaceActive() const noexcept { return inPlaceActive_; }

@@ -27,7 +27,7 @@ IBrowser::~IBrowser() {
 }
 
 bool TranslateBrowserAccelerator(MSG& msg) {
-    if (!msg.hwnd) {
+    if (!msg.hwnd || msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) {
         return false;
     }
     auto holds = [&msg](IBrowser* b) {

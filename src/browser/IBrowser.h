@@ -53,6 +53,10 @@ public:
     // A key meant for a window of this browser, before it is translated: true when the page
     // acted on it (Tab between fields, Enter, the editing keys), so nobody else gets it.
     virtual bool TranslateAccelerator(MSG& msg) = 0;
+    // Shows the page at `percent` of its designed size (100: as designed).
+    virtual void SetZoom(int percent) = 0;
+    // Silences the page's sound, or lets it play again.
+    virtual void SetMuted(bool muted) = 0;
     // The window it lives in was hidden or shown again (F10): an engine that draws in a process
     // of its own stops or resumes drawing. The window's own visibility needs nothing more.
     virtual void ShowView(bool visible) { (void)visible; }

@@ -82,6 +82,14 @@ bool cSetStyle::CallWindowStateChange() {
     return maximised_;
 }
 
+FrameRect cSetStyle::RestoreRect() const {
+    const long left = savedLeft_ / kTwipsPerPixel;
+    const long top = savedTop_ / kTwipsPerPixel;
+    return FrameRect{static_cast<int>(left), static_cast<int>(top),
+                     static_cast<int>(left + savedWidth_ / kTwipsPerPixel),
+                     static_cast<int>(top + savedHeight_ / kTwipsPerPixel)};
+}
+
 void cSetStyle::MsgCome(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND&, UINT& uMsg,
                         WPARAM& wParam, LPARAM& lParam) {
     if (!bBefore) {

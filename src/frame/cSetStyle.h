@@ -33,6 +33,8 @@ public:
     bool CallWindowStateChange();
 
     bool Maximised() const { return maximised_; }
+    // While maximised: the rectangle restoring returns to, in screen pixels.
+    FrameRect RestoreRect() const;
     bool Resizing() const { return resizing_; }
     int Border() const { return code_; }
     // The form's mouse pointer (1 arrow, 6-9 the sizing arrows).

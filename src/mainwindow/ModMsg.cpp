@@ -4,6 +4,7 @@
 #include "browser/IBrowser.h"
 #include "frame/WindowHook.h"
 #include "mainwindow/MainMessages.h"
+#include "mainwindow/SoundMute.h"
 
 namespace velm {
 namespace {
@@ -57,6 +58,10 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
         case MainMessageAction::PassOn:
             if (uMsg == TaskbarCreatedMessage() && g_taskbarCreated) {
                 g_taskbarCreated(hWnd);
+            }
+            // Hidden (the boss key, the tray, the menu), the game is silent until shown again.
+            if (uMsg == WM_SHOWWINDOW && lParam == 0) {
+                SetHiddenMute(wParam == FALSE);
             }
             break;
         }

@@ -5,13 +5,16 @@
 #include "base/Text.h"
 #include "controls/PictureBox.h"
 #include "frame/cSetStyle.h"
+#include "mainwindow/AppMenu.h"
 #include "mainwindow/ClearCache.h"
 #include "mainwindow/DdeServer.h"
+#include "mainwindow/MainKeys.h"
 #include "mainwindow/ModMsg.h"
 #include "mainwindow/Screenshot.h"
 #include "base/Units.h"
 #include "controls/RectRgn.h"
 #include "mainwindow/WebUrl.h"
+#include "mainwindow/WindowPlacement.h"
 #include "startup/LoginFrm.h"
 #include "startup/Messages.h"
 #include "startup/MsgFrm.h"
@@ -184,18 +187,7 @@ void WebMainFrm::CreateControls() {
         ::SetWindowPos(c, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
-    // The program menu, only ever shown as a pop-up.
-    menu_.reset(::CreatePopupMenu());
-    auto add = [this](UINT id, const char* text) {
-        ::AppendMenuW(menu_.get(), MF_STRING, id, Widen(text).c_str());
-    };
-    add(kRefresh, "刷新(F5)");
-    add(kHideRestore, "隐藏/恢复(F10)");
-    add(kClearCache, "清除缓存");
-    ::AppendMenuW(menu_.get(), MF_SEPARATOR, kLine, nullptr);
-    add(kUpdate, "更新");
-    add(kVersion, "版本号:");
-    add(kExit, "退出");
+    menu_ = CreateAppMenu();
 
     // The strip's tooltip.
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
@@ -292,6 +284,7 @@ void WebMainFrm::OnLoad() {
     // 4: F10 and the tray messages.
     InstallMsgHook(h);
     AddMessageFilter(&WebMainFrm::WindowKeys, FilterOrder::Window);
+    AddMessageFilter(&MainKeys, FilterOrder::Window);
 
     // 5: the version item.
     std::wstring version = Widen(std::string("版本号:") + CurrentVersion());
@@ -346,8 +339,12 @@ void WebMainFrm::OnLoad() {
 
     dde_->Start();
 
-    // 13: start filling the work area.
-    MinMaxClick();
+    // 13: where the player left it, else filling the work area.
+    if (RestorePlacement(h)) {
+        MinMaxClick();
+    } else {
+        minmax_.SetValue(false);
+    }
 }
 
 void WebMainFrm::Layout() {
@@ -649,6 +646,9 @@ void WebMainFrm::RunMenuCommand(UINT item) {
     case kExit:
         CloseRequest();
         break;
+    case kMute:
+        ToggleMute(menu_.get());
+        break;
     default: // the version item does nothing
         break;
     }
@@ -668,9 +668,11 @@ void WebMainFrm::OnQueryUnload(bool& cancel) {
 void WebMainFrm::OnUnload() {
     HWND h = hWnd();
     RemoveMessageFilter(&WebMainFrm::WindowKeys);
+    RemoveMessageFilter(&MainKeys);
     fullScreen_ = false;
     keyTaken_ = 0;
     RemoveMsgHook(h);
+    RememberPlacement(h, objStyle_.get());
     tab_->TabItems().Clear();
     objStyle_.reset();
     dde_->Stop();

@@ -35,6 +35,7 @@ public:
         kUpdate,
         kVersion,
         kExit,
+        kMute, // shown after kHideRestore
     };
 
     // The instance, created on first use.

@@ -1,6 +1,8 @@
 #include "mainwindow/WebUrl.h"
 
 #include "base/Handles.h"
+#include "mainwindow/PageZoom.h"
+#include "mainwindow/SoundMute.h"
 #include "mainwindow/WebMainFrm.h"
 #include "tabstrip/CTabItem.h"
 
@@ -10,6 +12,7 @@ WebUrl::WebUrl() : picture1_(::GetSysColor(COLOR_BTNFACE), 0, 0, 0, 0) {}
 
 WebUrl::~WebUrl() {
     // The browser goes before the windows it lives in.
+    DetachPageSound(wb_.get());
     wb_.reset();
 }
 
@@ -35,12 +38,19 @@ void WebUrl::OnLoad() {
         return;
     }
     wb_->events.TitleChange = [this](const std::string& text) { TitleChange(text); };
-    wb_->events.DocumentComplete = [this](const std::string&, bool) { DocumentComplete(); };
+    wb_->events.DocumentComplete = [this](const std::string& url, bool topLevel) {
+        if (topLevel) {
+            ApplySiteZoom(*wb_, url);
+        }
+        DocumentComplete();
+    };
     wb_->events.FullScreenChange = [this](bool on) { PageFullScreen(on); };
+    AttachPageSound(wb_.get());
     wb_->Navigate("about:blank");
 }
 
 void WebUrl::OnUnload() {
+    DetachPageSound(wb_.get());
     wb_.reset();
     picture1_.Resized = nullptr;
     picture1_.Destroy();

@@ -127,6 +127,8 @@ TEST(Installer, SilentInstallStartsAndSilentUninstallRemovesIt) {
     // A crash dump (README, "Crash dumps"), in the folder the programs make beside the client.
     ASSERT_TRUE(::CreateDirectoryW(Widen(dir + "crashes").c_str(), nullptr));
     ASSERT_TRUE(WriteFileBytes(dump, "MDMP"));
+    // The player's settings, in the same folder.
+    ASSERT_TRUE(WriteFileBytes(dir + "settings.ini", "[sound]\r\nmuted=1\r\n"));
     // The modern browser runtime's data: the players' profiles, caches and cookies.
     std::string data = dir;
     for (const char* part : {"WebView2\\", "EBWebView\\", "Default\\", "Cache\\"}) {

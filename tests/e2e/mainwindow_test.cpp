@@ -5,13 +5,16 @@
 
 #include "Config.h"
 #include "base/Log.h"
+#include "base/SettingsFile.h"
 #include "base/Text.h"
 #include "frame/CSubclass.h"
 #include "frame/cFormSubclass.h"
+#include "browser/CBasicBrowser.h"
 #include "frame/cSetStyle.h"
 #include "mainwindow/MainMessages.h"
 #include "mainwindow/Screenshot.h"
 #include "startup/Messages.h"
+#include "mainwindow/WebUrl.h"
 #include "startup/PublicData.h"
 #include "startup/UpdateCheck.h"
 #include "tabstrip/ITabForm.h"
@@ -45,6 +48,8 @@ class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(DemoReset()) << "the demo server is not running";
+        // Each test starts as a first run and leaves the player's own settings alone.
+        SetSettingsPath(SettingsFile());
         WindowObject::SetQuitOnLastWindow(false);
         SaveResToFile(101, "ICON", GetTempDir() + "velm.ico");
         main = &WebMainFrm::Get();
@@ -58,7 +63,20 @@ protected:
             main->Unload();
             WebMainFrm::Destroy();
         }
+        SetSettingsPath(L"");
     }
+    std::wstring SettingsFile() const { return settingsDir.wpath() + L"settings.ini"; }
+    // Closed and opened again, the settings read anew from the file.
+    void Reopen() {
+        main->m_bExit = true;
+        ASSERT_TRUE(main->Unload());
+        SetSettingsPath(SettingsFile());
+        main->SetURL(kGame1);
+        main->Show(SW_SHOW);
+        ASSERT_TRUE(main->hWnd());
+        Pump(100);
+    }
+    TempDir settingsDir;
     CTabItems& Tabs() { return main->WebuTab().TabItems(); }
     std::string Caption(int i) {
         auto item = Tabs().Item(CTabIndex(i));
@@ -124,7 +142,7 @@ TEST_F(MainWindow, StartsFillingTheWorkAreaWithItsParts) {
     wchar_t text[64] = {};
     ::GetMenuStringW(main->appmenu(), WebMainFrm::kVersion, text, 64, MF_BYCOMMAND);
     EXPECT_EQ(std::wstring(text), Widen("版本号:1.1.0"));
-    EXPECT_EQ(::GetMenuItemCount(main->appmenu()), 7);
+    EXPECT_EQ(::GetMenuItemCount(main->appmenu()), 8);
     EXPECT_EQ(::GetWindowLongW(h, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
 }
 
@@ -690,6 +708,195 @@ TEST_F(MainWindow, CtrlF12SavesThePageAsOnScreen) {
     EXPECT_EQ(main->TakeScreenshot(), L"");
     EXPECT_EQ(std::string(main->Tray().TrayData().szInfoTitle), ToAnsi("截图保存失败"));
     SetScreenshotFolder(L"");
+}
+
+} // namespace
+} // namespace velm
+
+namespace velm {
+namespace {
+
+TEST_F(MainWindow, ReopensWhereItWasLeftUnlessThatIsOffScreen) {
+    Restore();
+    const RECT place{40, 30, 740, 530};
+    ::SetWindowPos(main->hWnd(), nullptr, place.left, place.top, 700, 500,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    Reopen();
+    RECT r{};
+    ::GetWindowRect(main->hWnd(), &r);
+    EXPECT_TRUE(::EqualRect(&r, &place))
+        << r.left << "," << r.top << " " << r.right << "," << r.bottom;
+    EXPECT_FALSE(main->objStyle()->Maximised());
+    EXPECT_FALSE(main->web_minmax().Value());
+
+    // Left filling the work area: it fills it again, and restoring returns to the same place.
+    main->MinMaxClick();
+    Reopen();
+    EXPECT_TRUE(main->objStyle()->Maximised());
+    main->MinMaxClick();
+    ::GetWindowRect(main->hWnd(), &r);
+    EXPECT_TRUE(::EqualRect(&r, &place));
+
+    // A place on no monitor now (a screen since unplugged): today's placement.
+    main->m_bExit = true;
+    ASSERT_TRUE(main->Unload());
+    Settings& s = AppSettings();
+    s.SetLong("window", "left", -5000);
+    s.SetBool("window", "filled", false);
+    ASSERT_TRUE(SaveAppSettings());
+    main->SetURL(kGame1);
+    main->Show(SW_SHOW);
+    EXPECT_TRUE(main->objStyle()->Maximised());
+    ::GetWindowRect(main->hWnd(), &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+}
+
+} // namespace
+} // namespace velm
+
+namespace velm {
+namespace {
+
+CBasicBrowser* PageBrowser(CTabItems& tabs, int i) {
+    auto item = tabs.Item(CTabIndex(i));
+    auto* form = item ? dynamic_cast<WebUrl*>(item->Form().get()) : nullptr;
+    return form ? dynamic_cast<CBasicBrowser*>(form->wb()) : nullptr;
+}
+
+// The size of the page's first text, as painted.
+int FirstTextSize(CBasicBrowser& page) {
+    for (const DisplayItem& item : page.Layout().items) {
+        if (item.kind == DisplayItem::Kind::Text) {
+            return item.font.size;
+        }
+    }
+    return 0;
+}
+
+TEST_F(MainWindow, TabKeysSelectAroundAndCtrlF4ClosesAsTheGlyph) {
+    main->SetURL(kGame2);
+    ::SetForegroundWindow(main->hWnd());
+    Pump(100);
+    auto page = [&] { return Tabs().Item(CTabIndex(Tabs().Selected()))->Form()->hWnd(); };
+    ASSERT_EQ(Tabs().Selected(), 1);
+    PressOn(page(), {VK_CONTROL, VK_TAB});
+    EXPECT_EQ(Tabs().Selected(), 0) << "past the last tab: the first";
+    PressOn(page(), {VK_CONTROL, VK_TAB});
+    EXPECT_EQ(Tabs().Selected(), 1);
+    PressOn(page(), {VK_CONTROL, VK_SHIFT, VK_TAB});
+    EXPECT_EQ(Tabs().Selected(), 0);
+    PressOn(page(), {VK_CONTROL, VK_SHIFT, VK_TAB});
+    EXPECT_EQ(Tabs().Selected(), 1) << "before the first tab: the last";
+
+    PressOn(page(), {VK_CONTROL, VK_F4});
+    ASSERT_EQ(Tabs().Count(), 1);
+    EXPECT_EQ(Tabs().FindItem(CTabIndex("Game" + kGame1)), 0);
+    // The last tab asks whether to leave; closing the question keeps window and tab.
+    bool asked = false;
+    {
+        Later answer(0, [&] {
+            HWND dialog = WaitForClass(L"velm.MsgFrm", ::GetCurrentProcessId(), 10000);
+            if (dialog) {
+                asked = true;
+                ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+            }
+        });
+        PressOn(page(), {VK_CONTROL, VK_F4});
+    }
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(Tabs().Count(), 1);
+    EXPECT_TRUE(::IsWindow(main->hWnd()));
+}
+
+TEST_F(MainWindow, ZoomKeysStepThePageAndItsSiteKeepsTheZoom) {
+    ::SetForegroundWindow(main->hWnd());
+    ASSERT_TRUE(PumpUntil([&] { return Caption(0) == "OrvikVelmora 晨曦一区"; }, 10000));
+    CBasicBrowser* first = PageBrowser(Tabs(), 0);
+    ASSERT_NE(first, nullptr);
+    const int size = FirstTextSize(*first);
+    ASSERT_GT(size, 0);
+    HWND page = Tabs().Item(CTabIndex(0))->Form()->hWnd();
+
+    PressOn(page, {VK_CONTROL, VK_OEM_PLUS});
+    PressOn(page, {VK_CONTROL, VK_OEM_PLUS});
+    EXPECT_EQ(first->Zoom(), 125);
+    EXPECT_EQ(FirstTextSize(*first), MulDiv(size, 125, 100));
+    PressOn(page, {VK_CONTROL, VK_OEM_MINUS});
+    EXPECT_EQ(first->Zoom(), 110);
+    // The wheel turned towards the screen with Ctrl held.
+    ::SetFocus(page);
+    Key(VK_CONTROL, true);
+    INPUT wheel{};
+    wheel.type = INPUT_MOUSE;
+    wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    wheel.mi.mouseData = static_cast<DWORD>(-WHEEL_DELTA);
+    ::SendInput(1, &wheel, sizeof(wheel));
+    Pump(100);
+    Key(VK_CONTROL, false);
+    Pump(100);
+    EXPECT_EQ(first->Zoom(), 100);
+    PressOn(page, {VK_CONTROL, '0'});
+    EXPECT_EQ(first->Zoom(), 100);
+    for (int i = 0; i < 8; ++i) {
+        PressOn(page, {VK_CONTROL, VK_OEM_PLUS});
+    }
+    EXPECT_EQ(first->Zoom(), 200) << "200 % at most";
+
+    // Another page of the same site opens at that zoom; the file keeps it for the next run.
+    main->SetURL(kGame2);
+    CBasicBrowser* second = PageBrowser(Tabs(), 1);
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return second->Zoom() == 200; }, 10000));
+    std::string site = kGame1.substr(0, kGame1.find('/', 8));
+    site = site.substr(0, site.rfind(':'));
+    EXPECT_NE(ReadFileBytes(Narrow(SettingsFile())).find(site + "=200\r\n"), std::string::npos)
+        << ReadFileBytes(Narrow(SettingsFile()));
+    PressOn(Tabs().Item(CTabIndex(1))->Form()->hWnd(), {VK_CONTROL, '0'});
+    EXPECT_EQ(second->Zoom(), 100);
+    EXPECT_EQ(ReadFileBytes(Narrow(SettingsFile())).find(site), std::string::npos);
+}
+
+TEST_F(MainWindow, MuteFollowsTheMenuAndTheBossKey) {
+    HWND h = main->hWnd();
+    CBasicBrowser* page = PageBrowser(Tabs(), 0);
+    ASSERT_NE(page, nullptr);
+    auto checked = [&] {
+        return (::GetMenuState(main->appmenu(), WebMainFrm::kMute, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    wchar_t text[16]{};
+    ::GetMenuStringW(main->appmenu(), WebMainFrm::kMute, text, 16, MF_BYCOMMAND);
+    EXPECT_EQ(Narrow(text), "静音");
+    auto f10 = [] {
+        Key(VK_F10, true);
+        Key(VK_F10, false);
+        Pump(200);
+    };
+    // F10 hides and silences; shown again, the sound is back.
+    f10();
+    ASSERT_FALSE(::IsWindowVisible(h));
+    EXPECT_TRUE(page->Muted());
+    EXPECT_FALSE(checked()) << "the player did not mute";
+    f10();
+    ASSERT_TRUE(::IsWindowVisible(h));
+    EXPECT_FALSE(page->Muted());
+
+    // Muted by the player: it stays muted through F10, and in the file.
+    main->RunMenuCommand(WebMainFrm::kMute);
+    EXPECT_TRUE(checked());
+    EXPECT_TRUE(page->Muted());
+    f10();
+    f10();
+    ASSERT_TRUE(::IsWindowVisible(h));
+    EXPECT_TRUE(page->Muted());
+    EXPECT_NE(ReadFileBytes(Narrow(SettingsFile())).find("[sound]\r\nmuted=1"), std::string::npos);
+    // The next run starts muted, the item checked.
+    Reopen();
+    EXPECT_TRUE(checked());
+    EXPECT_TRUE(PageBrowser(Tabs(), 0)->Muted());
+    main->RunMenuCommand(WebMainFrm::kMute);
+    EXPECT_FALSE(checked());
+    EXPECT_FALSE(PageBrowser(Tabs(), 0)->Muted());
 }
 
 } // namespace

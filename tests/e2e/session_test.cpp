@@ -139,8 +139,11 @@ TEST_F(Session, FromLoginToExit) {
     const std::string pictures = temp.path() + "Pictures\\OrvikVelmora\\";
     ASSERT_TRUE(::CreateDirectoryA((temp.path() + "Pictures").c_str(), nullptr));
     PicturesFolder moved(temp.path() + "Pictures");
-    ASSERT_TRUE(
-        client.Start(VelmExePath(), L"", {{L"TMP", temp.wpath()}, {L"TEMP", temp.wpath()}}));
+    // A settings folder of its own: the run leaves the window restored, which the next run
+    // would otherwise reopen as.
+    ASSERT_TRUE(client.Start(
+        VelmExePath(), L"",
+        {{L"TMP", temp.wpath()}, {L"TEMP", temp.wpath()}, {L"LOCALAPPDATA", temp.wpath()}}));
     HWND main = Visible(L"velm.WebMainFrm", 30000);
     ASSERT_NE(main, nullptr) << "app://loadgame opens the main window";
     EXPECT_EQ(::FindWindowW(L"velm.LoginBgFrm", nullptr), nullptr) << "the login pair is closed";

@@ -972,7 +972,10 @@ public:
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE get_IsMuted(BOOL*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_IsMuted(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_IsMuted(BOOL muted) override {
+        Log("v%d put_IsMuted %d", id_, muted ? 1 : 0);
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE add_IsDocumentPlayingAudioChanged(
         ICoreWebView2IsDocumentPlayingAudioChangedEventHandler*, EventRegistrationToken*) override {
         return E_NOTIMPL;
@@ -1273,7 +1276,10 @@ public:
         *value = view_.get();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE put_ZoomFactor(double) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_ZoomFactor(double factor) override {
+        Log("v%d put_ZoomFactor %d%%", id_, static_cast<int>(factor * 100 + 0.5));
+        return closed_ ? HRESULT_FROM_WIN32(ERROR_INVALID_STATE) : S_OK;
+    }
     HRESULT STDMETHODCALLTYPE add_ZoomFactorChanged(ICoreWebView2ZoomFactorChangedEventHandler*,
                                                     EventRegistrationToken*) override {
         return E_NOTIMPL;

@@ -410,6 +410,8 @@ public:
     std::string RootStyle(const std::string&) const override { return {}; }
     void SuppressContextMenu(bool) override {}
     void Focus() override {}
+    void SetZoom(int) override {}
+    void SetMuted(bool) override {}
     bool TranslateAccelerator(MSG& msg) override {
         offered.push_back(msg.wParam);
         return msg.message == WM_KEYDOWN && msg.wParam == VK_TAB;

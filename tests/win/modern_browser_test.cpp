@@ -326,6 +326,17 @@ TEST_F(ModernBrowser, FocusGoesIntoTheViewAndHidingTheWindowHidesTheView) {
     EXPECT_TRUE(Log().rfind(" put_IsVisible 1") > Log().find(" put_IsVisible 0")) << Log();
 }
 
+TEST_F(ModernBrowser, ZoomAndMuteReachTheView) {
+    IBrowser& b = Open();
+    b.SetZoom(150);
+    EXPECT_TRUE(LogHas(" put_ZoomFactor 150%")) << Log();
+    b.SetMuted(true);
+    EXPECT_TRUE(LogHas(" put_IsMuted 1")) << Log();
+    b.SetMuted(false);
+    EXPECT_TRUE(LogHas(" put_IsMuted 0")) << Log();
+    EXPECT_TRUE(logged_.empty()) << logged_.front();
+}
+
 TEST_F(ModernBrowser, TheCacheCleanerEmptiesTheProfilesDiskCacheAndReportsOnceWhenDone) {
     IBrowser& b = Open();
     b.Navigate("http://127.0.0.1:1/game");
