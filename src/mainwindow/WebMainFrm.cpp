@@ -126,9 +126,8 @@ FormDesign WebMainFrm::Design() const {
     d.className = L"velm.WebMainFrm";
     d.caption = AppTitle();
     d.style = WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;
-    // Not shown yet: at the system DPI, re-fitted by WM_DPICHANGED on another monitor.
-    d.clientWidth = TwipsToPixelsAt(kDesignWidth, SystemDpi());
-    d.clientHeight = TwipsToPixelsAt(kDesignHeight, SystemDpi());
+    d.clientWidth = TwipsToPixels(kDesignWidth);
+    d.clientHeight = TwipsToPixels(kDesignHeight);
     d.left = 0;
     d.top = 0;
     return d;

@@ -1,5 +1,6 @@
 #include "startup/LoginFrm.h"
 
+#include "base/Dpi.h"
 #include "base/Handles.h"
 #include "base/Log.h"
 #include "base/Text.h"
@@ -101,7 +102,9 @@ void LoginFrm::OnLoad() {
     HWND hwnd = hWnd();
     // The form's controls: the key-coloured frame and the browser inside it.
     picture1_.Create(hwnd);
-    webBrowser1_ = CreateBrowser(picture1_.hWnd(), RECT{0, 0, 920, 625});
+    const int dpi = WindowDpi(hwnd);
+    webBrowser1_ = CreateBrowser(
+        picture1_.hWnd(), RECT{0, 0, ScaleDesignPixels(920, dpi), ScaleDesignPixels(625, dpi)});
     if (webBrowser1_) {
         webBrowser1_->SuppressContextMenu(true);
         webBrowser1_->events.BeforeNavigate2 = [](const std::string& url, bool& cancel) {

@@ -5,6 +5,7 @@
 #include "Config.h"
 #include "base/Dpi.h"
 #include "frame/cSetStyle.h"
+#include "startup/LayeredImage.h"
 #include "support/DemoServer.h"
 #include "support/WinTest.h"
 
@@ -57,13 +58,13 @@ RECT PlaceIn(HWND parent, HWND child) {
     return r;
 }
 
-TEST(DisplayScale, MainWindowLayoutIsTheDesignAtEachScale) {
+TEST(DisplayScale, MainWindowAndSplashAreTheDesignAtEachScale) {
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     for (int dpi : {120, 144, 192}) {
         LogPixelsScope scale(static_cast<DWORD>(dpi));
         ChildProcess child;
-        ASSERT_TRUE(child.Start(self, L"--gtest_filter=DisplayScale.ChildMainWindow",
+        ASSERT_TRUE(child.Start(self, L"--gtest_filter=DisplayScale.Child*",
                                 {{L"VELM_TEST_DPI", std::to_wstring(dpi)}}));
         ASSERT_TRUE(child.Wait(120000)) << dpi;
         EXPECT_EQ(child.ExitCode(), 0u) << "at " << dpi << " dpi (its output is above)";
@@ -74,7 +75,7 @@ TEST(DisplayScale, MainWindowLayoutIsTheDesignAtEachScale) {
 TEST(DisplayScale, ChildMainWindow) {
     const char* wanted = std::getenv(kChildDpi);
     if (!wanted) {
-        GTEST_SKIP() << "runs as a child of MainWindowLayoutIsTheDesignAtEachScale";
+        GTEST_SKIP() << "runs as a child of MainWindowAndSplashAreTheDesignAtEachScale";
     }
     const int dpi = std::atoi(wanted);
     ASSERT_TRUE(DemoReset()) << "the demo server is not running";
@@ -135,6 +136,33 @@ TEST(DisplayScale, ChildMainWindow) {
     main->m_bExit = true;
     main->Unload();
     WebMainFrm::Destroy();
+}
+
+TEST(DisplayScale, ChildSplashPicture) {
+    const char* wanted = std::getenv(kChildDpi);
+    if (!wanted) {
+        GTEST_SKIP() << "runs as a child of MainWindowAndSplashAreTheDesignAtEachScale";
+    }
+    const int dpi = std::atoi(wanted);
+    HWND hwnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    LayeredImage image;
+    image.Show(hwnd, 102);
+    const int w = ScaleDesignPixels(356, dpi);
+    const int h = ScaleDesignPixels(122, dpi);
+    EXPECT_EQ(image.Width(), w);
+    EXPECT_EQ(image.Height(), h);
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.right - r.left, w) << "the window shows the picture at its scale";
+    EXPECT_EQ(r.bottom - r.top, h);
+    Pixels px = ReadBitmap(image.SurfaceDc(), image.SurfaceBitmap());
+    ASSERT_EQ(px.width, w);
+    EXPECT_EQ(px.a(0, 0), 0u) << "the corner stays wholly transparent";
+    EXPECT_EQ(px.a(w / 2, h / 2), 255u) << "the plate stays opaque";
+    image.Release();
+    ::DestroyWindow(hwnd);
 }
 
 } // namespace
