@@ -5,10 +5,6 @@
 
 #include "base/Units.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace velm {
 
 inline constexpr int kDesignDpi = 96;
@@ -35,16 +31,5 @@ constexpr long PixelsToTwipsAt(int pixels, int dpi) {
     const long long q = t / d;
     return static_cast<long>((t % d != 0 && t < 0) ? q - 1 : q);
 }
-
-#ifdef _WIN32
-// The DPI the system shows `window` at: its monitor's where Windows 10 says so, else the
-// system DPI (Windows 7 and 8.1, a null window, or a failed call); 96 when nothing answers.
-int WindowDpi(HWND window);
-// The system DPI, for a window that does not exist yet.
-int SystemDpi();
-// Moves and sizes `parent`'s own children from `fromDpi` to `toDpi`, so each keeps its design
-// after the window moved to a monitor of another scale.
-void RescaleChildren(HWND parent, int fromDpi, int toDpi);
-#endif
 
 } // namespace velm

@@ -1,6 +1,6 @@
 #include "base/WindowObject.h"
 
-#include "base/Dpi.h"
+#include "base/WindowDpi.h"
 #include "base/Log.h"
 #include "base/Text.h"
 

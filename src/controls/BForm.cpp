@@ -1,6 +1,6 @@
 #include "controls/BForm.h"
 
-#include "base/Dpi.h"
+#include "base/WindowDpi.h"
 #include "base/Text.h"
 #include "base/WindowObject.h"
 #include "base/Units.h"

@@ -1,6 +1,6 @@
 #include "controls/ControlWindow.h"
 
-#include "base/Dpi.h"
+#include "base/WindowDpi.h"
 #include "base/Log.h"
 #include "base/Units.h"
 #include "controls/SkinLayout.h"

@@ -1,6 +1,6 @@
 #include "controls/UiFont.h"
 
-#include "base/Dpi.h"
+#include "base/WindowDpi.h"
 #include "base/Text.h"
 
 #include <cwchar>

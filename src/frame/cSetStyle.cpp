@@ -1,6 +1,6 @@
 #include "frame/cSetStyle.h"
 
-#include "base/Dpi.h"
+#include "base/WindowDpi.h"
 #include "base/Units.h"
 #include "frame/ModGetTaskbarHei.h"
 

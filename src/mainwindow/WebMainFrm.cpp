@@ -1,6 +1,6 @@
 #include "mainwindow/WebMainFrm.h"
 
-#include "base/Dpi.h"
+#include "base/WindowDpi.h"
 #include "base/Log.h"
 #include "base/PropertyBag.h"
 #include "base/Text.h"

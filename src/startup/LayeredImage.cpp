@@ -1,7 +1,7 @@
 #include "startup/LayeredImage.h"
 
 #include "base/Dib.h"
-#include "base/Dpi.h"
+#include "base/WindowDpi.h"
 #include "startup/PublicData.h"
 
 #include <objidl.h>

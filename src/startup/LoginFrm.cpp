@@ -1,6 +1,6 @@
 #include "startup/LoginFrm.h"
 
-#include "base/Dpi.h"
+#include "base/WindowDpi.h"
 #include "base/Handles.h"
 #include "base/Log.h"
 #include "base/Text.h"

@@ -1,6 +1,6 @@
 #include "updater/UpdateFrm.h"
 
-#include "base/Dpi.h"
+#include "base/WindowDpi.h"
 #include "base/Text.h"
 #include "updater/UpdaterTexts.h"
 

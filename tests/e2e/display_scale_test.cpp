@@ -3,15 +3,19 @@
 #include "mainwindow/WebMainFrm.h"
 
 #include "Config.h"
-#include "base/Dpi.h"
+#include "base/WindowDpi.h"
 #include "frame/cSetStyle.h"
 #include "startup/LayeredImage.h"
+#include "support/FakeTabForm.h"
+#include "tabstrip/uTab.h"
 #include "support/DemoServer.h"
 #include "support/WinTest.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
+#include <vector>
 #include <string>
 
 namespace velm {
@@ -163,6 +167,100 @@ TEST(DisplayScale, ChildSplashPicture) {
     EXPECT_EQ(px.a(w / 2, h / 2), 255u) << "the plate stays opaque";
     image.Release();
     ::DestroyWindow(hwnd);
+}
+
+// The strip's back buffer, read through a screen-compatible copy.
+Pixels ReadSurface(HDC dc) {
+    BITMAP info{};
+    ::GetObjectA(::GetCurrentObject(dc, OBJ_BITMAP), sizeof(info), &info);
+    WindowDc screen(nullptr);
+    MemorySurface copy;
+    if (!copy.Create(screen.get(), info.bmWidth, info.bmHeight)) {
+        return {};
+    }
+    ::BitBlt(copy.dc(), 0, 0, info.bmWidth, info.bmHeight, dc, 0, 0, SRCCOPY);
+    return ReadBitmap(copy.dc(), copy.bitmap());
+}
+
+TEST(DisplayScale, ChildTabStrip) {
+    const char* wanted = std::getenv(kChildDpi);
+    if (!wanted) {
+        GTEST_SKIP() << "runs as a child of MainWindowAndSplashAreTheDesignAtEachScale";
+    }
+    const int dpi = std::atoi(wanted);
+    HWND host = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                                  1000, 400, nullptr, nullptr, nullptr, nullptr);
+    HWND container = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 60, 600, 300,
+                                       host, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(host && container);
+    PropertyBag design;
+    design.WriteLong("TabStyle", 1, 0);
+    design.WriteLong("TabLeftSize", 10, 40);
+    auto strip = std::make_unique<uTab>();
+    ASSERT_TRUE(strip->Create(host, 0, 0, ScaleDesignPixels(700, dpi), design)); // room for 3
+    strip->hContainerWnd(container);
+    strip->LockReDraw(false);
+    std::vector<std::shared_ptr<test::FakeTabForm>> forms;
+    for (const char* caption : {"晨曦一区", "星辰二区", "OrvikVelmora"}) {
+        forms.push_back(std::make_shared<test::FakeTabForm>(caption));
+        strip->TabItems().Add(caption, forms.back());
+    }
+    strip->DrawAll(false);
+    RECT r{};
+    ::GetWindowRect(strip->hWnd(), &r);
+    EXPECT_EQ(r.bottom - r.top, ScaleDesignPixels(32, dpi)) << "the strip's height";
+    const Pixels shown = ReadSurface(strip->BackBufferDC());
+    ASSERT_EQ(shown.height, ScaleDesignPixels(32, dpi));
+    int keyed = 0;
+    for (int y = 0; y < shown.height; ++y) {
+        for (int x = 0; x < shown.width; ++x) {
+            keyed += shown.r(x, y) == 255 && shown.g(x, y) == 0 && shown.b(x, y) == 255;
+        }
+    }
+    EXPECT_EQ(keyed, 0) << "no key-colour pixel is left on the strip";
+    const int margin = ScaleDesignPixels(10, dpi);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(strip->TabItems().Item(i)->Width(), ScaleDesignPixels(200, dpi)) << i;
+    }
+    // The captions' ink: what changes when they are emptied. Each tab has some, all inside it.
+    for (int i = 0; i < 3; ++i) {
+        strip->TabItems().Item(i)->Caption("");
+    }
+    strip->DrawAll(false);
+    const Pixels bare = ReadSurface(strip->BackBufferDC());
+    ASSERT_EQ(bare.width, shown.width);
+    std::vector<int> ink(3, 0);
+    int outside = 0;
+    for (int y = 0; y < shown.height; ++y) {
+        for (int x = 0; x < shown.width; ++x) {
+            if (shown.r(x, y) == bare.r(x, y) && shown.g(x, y) == bare.g(x, y) &&
+                shown.b(x, y) == bare.b(x, y)) {
+                continue;
+            }
+            int owner = -1;
+            for (int i = 0; i < 3; ++i) {
+                const auto item = strip->TabItems().Item(i);
+                if (x >= margin + item->Left() && x < margin + item->Left() + item->Width()) {
+                    owner = i;
+                }
+            }
+            owner < 0 ? ++outside : ++ink[static_cast<std::size_t>(owner)];
+        }
+    }
+    EXPECT_EQ(outside, 0) << "caption ink outside every tab";
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_GT(ink[static_cast<std::size_t>(i)], 0) << "tab " << i << " shows its caption";
+    }
+    // The close zone is the design's, at this scale: its centre is hot, just below it is not.
+    const auto last = strip->TabItems().Item(2);
+    const int right = margin + last->Left() + last->Width();
+    const int x = right - ScaleDesignPixels(14, dpi);
+    ::SendMessageW(strip->hWnd(), WM_MOUSEMOVE, 0, MAKELPARAM(x, ScaleDesignPixels(13, dpi)));
+    EXPECT_EQ(strip->MouseState(), uTab::CloseHot);
+    ::SendMessageW(strip->hWnd(), WM_MOUSEMOVE, 0, MAKELPARAM(x, ScaleDesignPixels(19, dpi) + 1));
+    EXPECT_NE(strip->MouseState(), uTab::CloseHot);
+    strip.reset();
+    ::DestroyWindow(host);
 }
 
 } // namespace

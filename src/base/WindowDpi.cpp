@@ -1,4 +1,4 @@
-#include "base/Dpi.h"
+#include "base/WindowDpi.h"
 
 #include <vector>
 
