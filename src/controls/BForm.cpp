@@ -149,7 +149,9 @@ void BForm::PrintCaption(HDC dc, const std::string& caption, long x, long y) con
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, RGB(255, 255, 255));
     std::wstring text = Widen(caption);
-    ::TextOutW(dc, TwipsToPixels(x), TwipsToPixels(y), text.c_str(), static_cast<int>(text.size()));
+    const int dpi = WindowDpi(hWnd());
+    ::TextOutW(dc, TwipsToPixelsAt(x, dpi), TwipsToPixelsAt(y, dpi), text.c_str(),
+               static_cast<int>(text.size()));
 }
 
 void BForm::PrintTitle(const std::string& caption) {

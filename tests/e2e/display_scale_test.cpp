@@ -7,6 +7,7 @@
 #include "frame/cSetStyle.h"
 #include "startup/LayeredImage.h"
 #include "support/FakeTabForm.h"
+#include "support/SavePng.h"
 #include "tabstrip/uTab.h"
 #include "support/DemoServer.h"
 #include "support/WinTest.h"
@@ -90,6 +91,13 @@ TEST(DisplayScale, ChildMainWindow) {
     HWND h = main->hWnd();
     ASSERT_TRUE(h);
     ASSERT_EQ(WindowDpi(h), dpi) << "the prefix's scale did not reach this process";
+    if (dpi == 144) {
+        // The README's picture of the game window at 150 %, filling the test desktop.
+        PumpUntil([&] { return main->WebuTab().TabItems().Item(0)->Caption() != ""; }, 5000);
+        main->SetURL(std::string(VELM_LOGIN_SERVER) + "/velm/game/2/");
+        Pump(1500);
+        SavePng(CaptureScreen(), ShotsDir() + "main_150.png");
+    }
     if (main->objStyle()->Maximised()) {
         main->MinMaxClick();
     }
