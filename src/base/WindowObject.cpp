@@ -1,5 +1,6 @@
 #include "base/WindowObject.h"
 
+#include "base/WindowDpi.h"
 #include "base/Log.h"
 #include "base/Text.h"
 
@@ -26,7 +27,9 @@ bool WindowObject::Load() {
         return hWnd() != nullptr;
     }
     FormDesign d = Design();
-    RECT r{0, 0, d.clientWidth, d.clientHeight};
+    // The design is in pixels at 96 dpi; the window opens at its owner's (or the system's).
+    const int dpi = WindowDpi(d.parent);
+    RECT r{0, 0, ScaleDesignPixels(d.clientWidth, dpi), ScaleDesignPixels(d.clientHeight, dpi)};
     int x = d.left;
     int y = d.top;
     if (!(d.style & WS_CHILD)) {

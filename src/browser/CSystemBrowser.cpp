@@ -239,8 +239,15 @@ public:
         // S_OK: the host handled the menu, so the page shows none.
         return owner_ && owner_->suppressMenu_ ? S_OK : S_FALSE;
     }
-    STDMETHODIMP GetHostInfo(DOCHOSTUIINFO*) override {
-        return E_NOTIMPL; // the control's own borders and look
+    STDMETHODIMP GetHostInfo(DOCHOSTUIINFO* info) override {
+        if (!info) {
+            return E_POINTER;
+        }
+        // The control's own borders and look, with pages scaled to the display's DPI (our
+        // windows are per-monitor aware, so nothing else would scale them).
+        info->dwFlags = DOCHOSTUIFLAG_DPI_AWARE;
+        info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
+        return S_OK;
     }
     STDMETHODIMP ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
                         IOleInPlaceUIWindow*) override {

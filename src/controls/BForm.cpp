@@ -1,5 +1,6 @@
 #include "controls/BForm.h"
 
+#include "base/WindowDpi.h"
 #include "base/Text.h"
 #include "base/WindowObject.h"
 #include "base/Units.h"
@@ -53,7 +54,7 @@ void BForm::OnCreated() {
     info.name = "宋体";
     info.size = 9;
     info.bold = true;
-    font_ = CreateUiFont(info);
+    font_ = CreateUiFont(info, hWnd());
     canvas_.SetBackColour(TranslateColour(backColour_));
     canvas_.Attach(hWnd());
     OnSize();
@@ -148,7 +149,9 @@ void BForm::PrintCaption(HDC dc, const std::string& caption, long x, long y) con
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, RGB(255, 255, 255));
     std::wstring text = Widen(caption);
-    ::TextOutW(dc, TwipsToPixels(x), TwipsToPixels(y), text.c_str(), static_cast<int>(text.size()));
+    const int dpi = WindowDpi(hWnd());
+    ::TextOutW(dc, TwipsToPixelsAt(x, dpi), TwipsToPixelsAt(y, dpi), text.c_str(),
+               static_cast<int>(text.size()));
 }
 
 void BForm::PrintTitle(const std::string& caption) {
@@ -185,7 +188,8 @@ void BForm::Printform(FormCanvas& frm) const {
 
 void BForm::OnSize() {
     canvas_.Resize();
-    if (!sizing_ && canvas_.HeightPx() != TwipsToPixels(SkinLayout::kTitleHeight)) {
+    if (!sizing_ &&
+        canvas_.HeightPx() != TwipsToPixelsAt(SkinLayout::kTitleHeight, WindowDpi(hWnd()))) {
         sizing_ = true;
         Move(Left(), Top(), Width(), SkinLayout::kTitleHeight);
         sizing_ = false;

@@ -1,5 +1,6 @@
 #include "controls/ControlWindow.h"
 
+#include "base/WindowDpi.h"
 #include "base/Log.h"
 #include "base/Units.h"
 #include "controls/SkinLayout.h"
@@ -8,8 +9,11 @@ namespace velm {
 
 bool ControlWindow::CreateControl(const wchar_t* className, HWND parent, long left, long top,
                                   long width, long height, DWORD style) {
-    if (!CreateFor(ClassInfo{className}, 0, L"", style, TwipsToPixels(left), TwipsToPixels(top),
-                   TwipsToPixels(width), TwipsToPixels(height), parent)) {
+    // A child shows at its parent's DPI.
+    const int dpi = WindowDpi(parent);
+    if (!CreateFor(ClassInfo{className}, 0, L"", style, TwipsToPixelsAt(left, dpi),
+                   TwipsToPixelsAt(top, dpi), TwipsToPixelsAt(width, dpi),
+                   TwipsToPixelsAt(height, dpi), parent)) {
         return false;
     }
     Guarded("ControlWindow: creation handler", [this] { OnCreated(); });
@@ -27,18 +31,18 @@ RECT ControlWindow::PlaceInParent() const {
 }
 
 long ControlWindow::Left() const {
-    return PlaceInParent().left * 15L;
+    return PixelsToTwipsAt(PlaceInParent().left, WindowDpi(hWnd()));
 }
 long ControlWindow::Top() const {
-    return PlaceInParent().top * 15L;
+    return PixelsToTwipsAt(PlaceInParent().top, WindowDpi(hWnd()));
 }
 long ControlWindow::Width() const {
     RECT r = PlaceInParent();
-    return (r.right - r.left) * 15L;
+    return PixelsToTwipsAt(r.right - r.left, WindowDpi(hWnd()));
 }
 long ControlWindow::Height() const {
     RECT r = PlaceInParent();
-    return (r.bottom - r.top) * 15L;
+    return PixelsToTwipsAt(r.bottom - r.top, WindowDpi(hWnd()));
 }
 
 void ControlWindow::Move(long left, long top, long width, long height) {
@@ -51,8 +55,9 @@ void ControlWindow::Move(long left, long top, long width, long height) {
     if (height < 0) {
         height = Height();
     }
-    ::MoveWindow(hWnd(), TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
-                 TwipsToPixels(height), TRUE);
+    const int dpi = WindowDpi(hWnd());
+    ::MoveWindow(hWnd(), TwipsToPixelsAt(left, dpi), TwipsToPixelsAt(top, dpi),
+                 TwipsToPixelsAt(width, dpi), TwipsToPixelsAt(height, dpi), TRUE);
 }
 
 } // namespace velm

@@ -1,5 +1,6 @@
 #include "controls/UiFont.h"
 
+#include "base/WindowDpi.h"
 #include "base/Text.h"
 
 #include <cwchar>
@@ -46,14 +47,8 @@ const wchar_t* EnglishName(const std::wstring& face) {
 
 } // namespace
 
-UniqueFont CreateUiFont(const FontInfo& info) {
-    int dpi = 96;
-    {
-        WindowDc screen(nullptr);
-        if (screen) {
-            dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
-        }
-    }
+UniqueFont CreateUiFont(const FontInfo& info, HWND window) {
+    const int dpi = WindowDpi(window);
     std::wstring face = Widen(info.name);
     UniqueFont font = Make(info, face, dpi);
     if (font && !FaceMatches(font.get(), face)) {

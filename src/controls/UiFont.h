@@ -7,7 +7,8 @@
 
 namespace velm {
 
-UniqueFont CreateUiFont(const FontInfo& info);
+// Sized for `window`'s DPI (the system DPI for none).
+UniqueFont CreateUiFont(const FontInfo& info, HWND window = nullptr);
 // A colour as the controls store it: 0x00BBGGRR, or a system colour (0x800000nn).
 COLORREF TranslateColour(std::uint32_t colour);
 

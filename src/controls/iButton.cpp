@@ -70,7 +70,7 @@ bool iButton::Create(HWND parent, long left, long top, long width, long height) 
 void iButton::OnCreated() {
     canvas_.SetBackColour(::GetSysColor(COLOR_WINDOW));
     canvas_.Attach(hWnd());
-    fontHandle_ = CreateUiFont(font_);
+    fontHandle_ = CreateUiFont(font_, hWnd());
     BuildStateImages();
     RepaintCurrent();
     timerRunning_ = ::SetTimer(hWnd(), kHoverTimer, kHoverInterval, nullptr) != 0;
@@ -179,7 +179,7 @@ void iButton::SetcForeColor(std::uint32_t colour) {
 
 void iButton::SetcFont(const FontInfo& font) {
     font_ = font;
-    fontHandle_ = CreateUiFont(font_);
+    fontHandle_ = CreateUiFont(font_, hWnd());
     RepaintCurrent();
     Changed("cFont");
 }

@@ -1,13 +1,15 @@
 #include "frame/FrameGeometry.h"
 
+#include "base/Dpi.h"
+
 #include <cmath>
 #include <cstdlib>
 
 namespace velm {
 namespace {
 
-bool Near(int a, int b) {
-    return std::abs(a - b) <= FrameGeometry::kBand;
+bool Near(int a, int b, int band) {
+    return std::abs(a - b) <= band;
 }
 
 // The top edges have no minimum size, but the outline never turns inside out: a window of no
@@ -18,30 +20,30 @@ int TopEdge(const FrameRect& o, int y) {
 
 } // namespace
 
-int FrameGeometry::HitTestBorder(const FrameRect& r, int x, int y) {
-    const int band = kBand;
-    if (Near(x, r.left) && Near(y, r.bottom)) {
+int FrameGeometry::HitTestBorder(const FrameRect& r, int x, int y, int dpi) {
+    const int band = ScaleDesignPixels(kBand, dpi);
+    if (Near(x, r.left, band) && Near(y, r.bottom, band)) {
         return kBorderBottomLeft;
     }
-    if (Near(x, r.left) && Near(y, r.top)) {
+    if (Near(x, r.left, band) && Near(y, r.top, band)) {
         return kBorderTopLeft;
     }
-    if (Near(x, r.right) && Near(y, r.bottom)) {
+    if (Near(x, r.right, band) && Near(y, r.bottom, band)) {
         return kBorderBottomRight;
     }
-    if (Near(x, r.right) && Near(y, r.top)) {
+    if (Near(x, r.right, band) && Near(y, r.top, band)) {
         return kBorderTopRight;
     }
-    if (Near(y, r.top) && r.left + band < x && x < r.right - band) {
+    if (Near(y, r.top, band) && r.left + band < x && x < r.right - band) {
         return kBorderTop;
     }
-    if (Near(x, r.right) && r.top + band < y && y < r.bottom - band) {
+    if (Near(x, r.right, band) && r.top + band < y && y < r.bottom - band) {
         return kBorderRight;
     }
-    if (Near(y, r.bottom) && r.left + band < x && x < r.right - band) {
+    if (Near(y, r.bottom, band) && r.left + band < x && x < r.right - band) {
         return kBorderBottom;
     }
-    if (Near(x, r.left) && r.top + band < y && y < r.bottom - band) {
+    if (Near(x, r.left, band) && r.top + band < y && y < r.bottom - band) {
         return kBorderLeft;
     }
     return kBorderNone;
@@ -66,7 +68,9 @@ int FrameGeometry::PointerFor(int code) {
     }
 }
 
-void FrameGeometry::UpdateOutline(FrameRect& o, int code, int x, int y) {
+void FrameGeometry::UpdateOutline(FrameRect& o, int code, int x, int y, int dpi) {
+    const int minWidth = ScaleDesignPixels(kMinWidth, dpi);
+    const int minHeight = ScaleDesignPixels(kMinHeight, dpi);
     switch (code) {
     case kBorderTop:
         o.top = TopEdge(o, y);
@@ -76,33 +80,33 @@ void FrameGeometry::UpdateOutline(FrameRect& o, int code, int x, int y) {
         o.right = x > o.left ? x : o.left + 1;
         break;
     case kBorderRight:
-        if (o.left + kMinWidth < x) {
+        if (o.left + minWidth < x) {
             o.right = x;
         }
         break;
     case kBorderBottomRight:
-        if (o.left + kMinWidth < x) {
+        if (o.left + minWidth < x) {
             o.right = x;
         }
-        if (o.top + kMinHeight < y) {
+        if (o.top + minHeight < y) {
             o.bottom = y;
         }
         break;
     case kBorderBottom:
-        if (o.top + kMinHeight < y) {
+        if (o.top + minHeight < y) {
             o.bottom = y;
         }
         break;
     case kBorderBottomLeft:
-        if (o.right - x > kMinWidth) {
+        if (o.right - x > minWidth) {
             o.left = x;
         }
-        if (o.top + kMinHeight < y) {
+        if (o.top + minHeight < y) {
             o.bottom = y;
         }
         break;
     case kBorderLeft:
-        if (o.right - x > kMinWidth) {
+        if (o.right - x > minWidth) {
             o.left = x;
         }
         break;

@@ -41,11 +41,12 @@ public:
     static constexpr int kMinWidth = 800;
     static constexpr int kMinHeight = 600;
 
-    // The border under (x, y) of the window rectangle r; corners first, then edges.
-    static int HitTestBorder(const FrameRect& r, int x, int y);
+    // The border under (x, y) of the window rectangle r; corners first, then edges. The band
+    // and the minimum sizes are 96-dpi pixels, shown at the window's `dpi`.
+    static int HitTestBorder(const FrameRect& r, int x, int y, int dpi = 96);
     static int PointerFor(int code);
     // Moves the outline's edges for a pointer at (x, y) while dragging border `code`.
-    static void UpdateOutline(FrameRect& outline, int code, int x, int y);
+    static void UpdateOutline(FrameRect& outline, int code, int x, int y, int dpi = 96);
     // Height in twips of the screen strip below the work area.
     static short TaskbarHeightTwips(long screenHeightTwips, int twipsPerPixelX,
                                     long workAreaBottom);

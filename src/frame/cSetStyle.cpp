@@ -1,5 +1,6 @@
 #include "frame/cSetStyle.h"
 
+#include "base/WindowDpi.h"
 #include "base/Units.h"
 #include "frame/ModGetTaskbarHei.h"
 
@@ -140,6 +141,10 @@ void cSetStyle::MsgCome(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND&, U
     }
 }
 
+int cSetStyle::FormDpi() const {
+    return WindowDpi(form_ ? form_ : hwnd_);
+}
+
 FrameRect cSetStyle::WindowRect() const {
     RECT r{};
     ::GetWindowRect(form_ ? form_ : hwnd_, &r);
@@ -150,7 +155,7 @@ void cSetStyle::OnMouseMove(WPARAM wParam) {
     POINT p{};
     ::GetCursorPos(&p);
     if (!resizing_ && !maximised_) {
-        int code = FrameGeometry::HitTestBorder(WindowRect(), p.x, p.y);
+        int code = FrameGeometry::HitTestBorder(WindowRect(), p.x, p.y, FormDpi());
         code_ = code;
         std::int32_t arg = code;
         if (MouseSize) {
@@ -160,7 +165,7 @@ void cSetStyle::OnMouseMove(WPARAM wParam) {
     }
     const WPARAM anyHeld = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_SHIFT | MK_CONTROL;
     if (resizing_ && (wParam & anyHeld)) {
-        FrameGeometry::UpdateOutline(outline_, code_, p.x, p.y);
+        FrameGeometry::UpdateOutline(outline_, code_, p.x, p.y, FormDpi());
         DrawOutline(lastOutline_);
         DrawOutline(outline_);
         lastOutline_ = outline_;
@@ -171,7 +176,7 @@ void cSetStyle::OnButtonDown() {
     POINT p{};
     ::GetCursorPos(&p);
     FrameRect r = WindowRect();
-    int code = FrameGeometry::HitTestBorder(r, p.x, p.y);
+    int code = FrameGeometry::HitTestBorder(r, p.x, p.y, FormDpi());
     if (code == kBorderNone || resizing_ || maximised_) {
         return;
     }

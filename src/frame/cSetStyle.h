@@ -58,6 +58,7 @@ private:
     void SetMousePointer(int pointer);
     void DrawOutline(const FrameRect& r) const;
     FrameRect WindowRect() const;
+    int FormDpi() const;
 
     // The form's place in twips.
     long FormLeft() const;

@@ -1,5 +1,6 @@
 #include "mainwindow/WebMainFrm.h"
 
+#include "base/WindowDpi.h"
 #include "base/Log.h"
 #include "base/PropertyBag.h"
 #include "base/Text.h"
@@ -177,8 +178,10 @@ void WebMainFrm::CreateControls() {
                                               kDesignHeight - kContentTop - kContentMargin);
     container_->Create(h);
     tab_ = std::make_unique<uTab>();
-    tab_->Create(h, TwipsToPixels(kStripCreateLeft), TwipsToPixels(kStripCreateTop),
-                 TwipsToPixels(kStripCreateWidth), StoredDesign(kTabDesign));
+    const int dpi = WindowDpi(h);
+    shownDpi_ = dpi;
+    tab_->Create(h, TwipsToPixelsAt(kStripCreateLeft, dpi), TwipsToPixelsAt(kStripCreateTop, dpi),
+                 TwipsToPixelsAt(kStripCreateWidth, dpi), StoredDesign(kTabDesign));
 
     // Children created later lie beneath earlier ones; everything sits on the title bar, and the
     // buttons on the strip's right end, which reaches under the account link.
@@ -363,10 +366,11 @@ void WebMainFrm::Layout() {
     RECT client{};
     ::GetWindowRect(h, &outer);
     ::GetClientRect(h, &client);
-    const long W = PixelsToTwips(outer.right - outer.left);
-    const long SW = PixelsToTwips(client.right);
-    const long SH = PixelsToTwips(client.bottom);
-    const long TH = tab_ ? PixelsToTwips(tab_->Height()) : kDefaultStripHeight;
+    const int dpi = WindowDpi(h);
+    const long W = PixelsToTwipsAt(outer.right - outer.left, dpi);
+    const long SW = PixelsToTwipsAt(client.right, dpi);
+    const long SH = PixelsToTwipsAt(client.bottom, dpi);
+    const long TH = tab_ ? PixelsToTwipsAt(tab_->Height(), dpi) : kDefaultStripHeight;
 
     // Each step runs on its own: one that fails or cannot apply is skipped, the next still runs.
     Guarded("WebMainFrm.Layout: title", [&] {
@@ -377,10 +381,11 @@ void WebMainFrm::Layout() {
         canvas_.Refresh();
     });
     Guarded("WebMainFrm.Layout: outline", [&] {
-        const double w = static_cast<double>(SW) / kTwipsPerPixel;
-        const double hh = static_cast<double>(SH) / kTwipsPerPixel;
+        const double w = static_cast<double>(client.right);
+        const double hh = static_cast<double>(client.bottom);
+        const auto corner = static_cast<short>(ScaleDesignPixels(6, dpi));
         RectRgn(h, static_cast<short>(std::nearbyint(w + 1)),
-                static_cast<short>(std::nearbyint(hh + 1)), 6, 6);
+                static_cast<short>(std::nearbyint(hh + 1)), corner, corner);
     });
     Guarded("WebMainFrm.Layout: buttons", [&] {
         close_.SetLeft(W - kCloseFromRight);
@@ -395,8 +400,9 @@ void WebMainFrm::Layout() {
                      std::to_string(width) + " twips");
             return;
         }
-        ::SetWindowPos(tab_->hWnd(), nullptr, TwipsToPixels(kTabLeft), TwipsToPixels(kTabTop),
-                       TwipsToPixels(width), tab_->Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(tab_->hWnd(), nullptr, TwipsToPixelsAt(kTabLeft, dpi),
+                       TwipsToPixelsAt(kTabTop, dpi), TwipsToPixelsAt(width, dpi), tab_->Height(),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
     });
     Guarded("WebMainFrm.Layout: links", [&] {
         gameSpace_.SetLeft(SW - kGameSpaceFromRight);
@@ -410,9 +416,9 @@ void WebMainFrm::Layout() {
                      std::to_string(width) + " x " + std::to_string(height) + " twips");
             return;
         }
-        ::SetWindowPos(container_->hWnd(), nullptr, TwipsToPixels(kContentMargin),
-                       TwipsToPixels(TH), TwipsToPixels(width), TwipsToPixels(height),
-                       SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(container_->hWnd(), nullptr, TwipsToPixelsAt(kContentMargin, dpi),
+                       TwipsToPixelsAt(TH, dpi), TwipsToPixelsAt(width, dpi),
+                       TwipsToPixelsAt(height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
     });
 }
 
@@ -696,6 +702,22 @@ LRESULT WebMainFrm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         // Activation focuses the window itself; the keys are for the page.
         FocusPage();
         return 0;
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another scale: the children keep their design, the window takes
+        // the rectangle Windows suggests (or the new monitor, full screen), then lays out again.
+        const int dpi = LOWORD(wParam);
+        RescaleChildren(hwnd, shownDpi_, dpi);
+        shownDpi_ = dpi;
+        if (fullScreen_) {
+            FitMonitor();
+        } else if (const auto* r = reinterpret_cast<const RECT*>(lParam)) {
+            ::SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        Layout();
+        ::InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    }
     case WM_SETTINGCHANGE:
     case WM_DISPLAYCHANGE:
         // The frame has re-fitted a filled window to the work area by now; full screen stays.

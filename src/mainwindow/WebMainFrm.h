@@ -132,6 +132,7 @@ private:
     UniqueWindow tooltip_;
     std::wstring tipText_;
     bool fullScreen_ = false;
+    int shownDpi_ = 96; // the DPI the controls are laid out for
     RECT restoreRect_{};
     // The key whose release goes where its press went: to the window, not the page.
     WPARAM keyTaken_ = 0;

@@ -1,6 +1,7 @@
 #include "startup/LayeredImage.h"
 
 #include "base/Dib.h"
+#include "base/WindowDpi.h"
 #include "startup/PublicData.h"
 
 #include <objidl.h>
@@ -144,8 +145,11 @@ void LayeredImage::Show(HWND hwnd, unsigned short id) {
     UINT h = 0;
     DllExports::GdipGetImageWidth(gdiplus_->image, &w);
     DllExports::GdipGetImageHeight(gdiplus_->image, &h);
-    width_ = static_cast<int>(w);
-    height_ = static_cast<int>(h);
+    // Drawn at the window's scale (smoothed by GDI+) before it is shown: the picture is the
+    // 96-dpi design.
+    const int dpi = WindowDpi(hwnd);
+    width_ = ScaleDesignPixels(static_cast<int>(w), dpi);
+    height_ = ScaleDesignPixels(static_cast<int>(h), dpi);
 
     WindowDc windowDc(hwnd);
     // A 32-bit DIB section rather than a display-compatible bitmap: the per-pixel alpha must

@@ -1,5 +1,6 @@
 #include "startup/LoginFrm.h"
 
+#include "base/WindowDpi.h"
 #include "base/Handles.h"
 #include "base/Log.h"
 #include "base/Text.h"
@@ -105,7 +106,9 @@ void LoginFrm::OnLoad() {
     // of their own: the first login always the same one, the second the next, and so on.
     static int logins = 0;
     SetBrowserProfile("Login" + std::to_string(++logins));
-    webBrowser1_ = CreateBrowser(picture1_.hWnd(), RECT{0, 0, 920, 625});
+    const int dpi = WindowDpi(hwnd);
+    webBrowser1_ = CreateBrowser(
+        picture1_.hWnd(), RECT{0, 0, ScaleDesignPixels(920, dpi), ScaleDesignPixels(625, dpi)});
     if (webBrowser1_) {
         webBrowser1_->SuppressContextMenu(true);
         webBrowser1_->events.BeforeNavigate2 = [](const std::string& url, bool& cancel) {

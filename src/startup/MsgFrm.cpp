@@ -1,5 +1,6 @@
 #include "startup/MsgFrm.h"
 
+#include "base/WindowDpi.h"
 #include "base/Log.h"
 #include "base/PropertyBag.h"
 #include "base/Text.h"
@@ -91,7 +92,7 @@ void MsgFrm::OnLoad() {
     no_.Move(2040, 1320, 975, 375);
 
     LOGFONTW lf{};
-    lf.lfHeight = -12; // 9 pt at 96 dpi
+    lf.lfHeight = -ScaleDesignPixels(12, WindowDpi(h)); // 9 pt
     lf.lfWeight = FW_NORMAL;
     lf.lfCharSet = GB2312_CHARSET;
     lstrcpyW(lf.lfFaceName, L"SimSun");
@@ -125,16 +126,19 @@ void MsgFrm::OnResize() {
     ::GetClientRect(h, &r);
     canvas_.Resize();
     canvas_.Clear();
-    RectRgn(h, static_cast<short>(r.right + 1), static_cast<short>(r.bottom + 1), 4, 4);
+    const int dpi = WindowDpi(h);
+    const auto corner = static_cast<short>(ScaleDesignPixels(4, dpi));
+    RectRgn(h, static_cast<short>(r.right + 1), static_cast<short>(r.bottom + 1), corner, corner);
     title_.Printform(canvas_);
-    close_.SetLeft(canvas_.Width() - 730);
+    close_.SetLeft(PixelsToTwipsAt(r.right, dpi) - 730);
     // Label1 is drawn on the form's surface, transparent over the white background.
     HDC dc = canvas_.Dc();
     if (dc) {
         SelectScope font(dc, labelFont_.get());
         int oldMode = ::SetBkMode(dc, TRANSPARENT);
         COLORREF oldColour = ::SetTextColor(dc, RGB(0, 0, 0));
-        RECT label = kLabel;
+        RECT label{ScaleDesignPixels(kLabel.left, dpi), ScaleDesignPixels(kLabel.top, dpi),
+                   ScaleDesignPixels(kLabel.right, dpi), ScaleDesignPixels(kLabel.bottom, dpi)};
         std::wstring text = Widen(kQuestion);
         ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &label,
                     DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);

@@ -1,5 +1,6 @@
 #include "tabstrip/CTabLayout.h"
 
+#include "base/Dpi.h"
 #include "tabstrip/CTabIndex.h"
 
 namespace velm {
@@ -52,24 +53,36 @@ constexpr CTabStyleMetrics kPill{.height = 32,
                                  .glyphHot = 397,
                                  .glyphPressed = 409};
 
+std::int32_t Px(std::int32_t design, std::int32_t dpi) {
+    return ScaleDesignPixels(design, dpi);
+}
+
 } // namespace
 
-const CTabStyleMetrics& CTabLayout::Style(std::int32_t tabStyle) noexcept {
-    return tabStyle == 0 ? kSlanted : kPill;
+CTabStyleMetrics CTabLayout::Style(std::int32_t tabStyle, std::int32_t dpi) noexcept {
+    CTabStyleMetrics s = tabStyle == 0 ? kSlanted : kPill;
+    for (std::int32_t* v :
+         {&s.height, &s.fullWidth, &s.firstLeft, &s.gap, &s.closeX0, &s.closeX1, &s.closeY0,
+          &s.closeY1, &s.bodyDx, &s.bodyExtra, &s.bodyHeight, &s.glyphDx, &s.glyphY}) {
+        *v = Px(*v, dpi);
+    }
+    return s;
 }
 
 std::int32_t CTabLayout::CalcStandardWidth(std::int32_t tabStyle, std::int32_t stripWidth,
                                            std::int32_t leftSize, std::int32_t rightSize,
-                                           const std::vector<CTabBox>& tabs) noexcept {
-    const CTabStyleMetrics& s = Style(tabStyle);
+                                           const std::vector<CTabBox>& tabs,
+                                           std::int32_t dpi) noexcept {
+    const CTabStyleMetrics s = Style(tabStyle, dpi);
     const auto n = static_cast<std::int32_t>(tabs.size());
     std::int32_t locked = 0;
     for (const CTabBox& t : tabs) {
         locked += t.lockSize ? 1 : 0;
     }
     const std::int64_t area = std::int64_t{stripWidth} - leftSize - rightSize;
-    const std::int64_t rest = tabStyle == 0 ? area - std::int64_t{s.fullWidth} * locked - 14
-                                            : area - std::int64_t{s.fullWidth} * locked - 5 * n;
+    const std::int64_t rest = tabStyle == 0
+                                  ? area - std::int64_t{s.fullWidth} * locked - Px(14, dpi)
+                                  : area - std::int64_t{s.fullWidth} * locked - Px(5, dpi) * n;
     std::int32_t w = s.fullWidth;
     if (n > locked) {
         w = static_cast<std::int32_t>(
@@ -85,8 +98,8 @@ std::int32_t CTabLayout::CalcStandardWidth(std::int32_t tabStyle, std::int32_t s
 }
 
 void CTabLayout::CalcPositions(std::int32_t tabStyle, std::int32_t standardWidth,
-                               std::vector<CTabBox>& tabs) noexcept {
-    const CTabStyleMetrics& s = Style(tabStyle);
+                               std::vector<CTabBox>& tabs, std::int32_t dpi) noexcept {
+    const CTabStyleMetrics s = Style(tabStyle, dpi);
     std::int32_t x = s.firstLeft;
     for (CTabBox& t : tabs) {
         t.left = x;
@@ -97,10 +110,10 @@ void CTabLayout::CalcPositions(std::int32_t tabStyle, std::int32_t standardWidth
 
 CTabHit CTabLayout::HitTest(std::int32_t tabStyle, std::int32_t stripWidth, std::int32_t leftSize,
                             std::int32_t rightSize, const std::vector<CTabBox>& tabs,
-                            std::int32_t x, std::int32_t y) noexcept {
-    const CTabStyleMetrics& s = Style(tabStyle);
+                            std::int32_t x, std::int32_t y, std::int32_t dpi) noexcept {
+    const CTabStyleMetrics s = Style(tabStyle, dpi);
     // The strip's area is 25 rows deep for the hit test in both styles.
-    if (x < 0 || x > stripWidth || y < 0 || y > 25) {
+    if (x < 0 || x > stripWidth || y < 0 || y > Px(25, dpi)) {
         return {-3, false};
     }
     if (x > stripWidth - rightSize || x < leftSize) {
@@ -110,7 +123,7 @@ CTabHit CTabLayout::HitTest(std::int32_t tabStyle, std::int32_t stripWidth, std:
         return {-1, false};
     }
     const std::int32_t u = x - leftSize;
-    if (u <= 14) {
+    if (u <= Px(14, dpi)) {
         return {0, false};
     }
     for (std::size_t i = 0; i < tabs.size(); ++i) {
@@ -125,24 +138,27 @@ CTabHit CTabLayout::HitTest(std::int32_t tabStyle, std::int32_t stripWidth, std:
     return {-1, false};
 }
 
-CTabRect CTabLayout::Body(std::int32_t tabStyle, const CTabBox& tab) noexcept {
-    const CTabStyleMetrics& s = Style(tabStyle);
+CTabRect CTabLayout::Body(std::int32_t tabStyle, const CTabBox& tab, std::int32_t dpi) noexcept {
+    const CTabStyleMetrics s = Style(tabStyle, dpi);
     return {tab.left + s.bodyDx, 0, tab.width + s.bodyExtra, s.bodyHeight};
 }
 
-CTabRect CTabLayout::Caption(std::int32_t tabStyle, const CTabBox& tab, bool selected) noexcept {
+CTabRect CTabLayout::Caption(std::int32_t tabStyle, const CTabBox& tab, bool selected,
+                             std::int32_t dpi) noexcept {
+    auto px = [dpi](std::int32_t v) { return Px(v, dpi); };
     if (tabStyle == 0) {
         if (selected) {
-            return {tab.left, 0, tab.width - 26, 25};
+            return {tab.left, 0, tab.width - px(26), px(25)};
         }
-        return {tab.left, 0, tab.hideButton ? tab.width - 14 : tab.width - 38, 25};
+        return {tab.left, 0, tab.hideButton ? tab.width - px(14) : tab.width - px(38), px(25)};
     }
-    return {tab.left + 12, 0, tab.hideButton ? tab.width - 8 : tab.width - 28, 26};
+    return {tab.left + px(12), 0, tab.hideButton ? tab.width - px(8) : tab.width - px(28), px(26)};
 }
 
-CTabRect CTabLayout::Glyph(std::int32_t tabStyle, const CTabBox& tab) noexcept {
-    const CTabStyleMetrics& s = Style(tabStyle);
-    return {tab.left + tab.width + s.glyphDx, s.glyphY, kGlyphSize, kGlyphSize};
+CTabRect CTabLayout::Glyph(std::int32_t tabStyle, const CTabBox& tab, std::int32_t dpi) noexcept {
+    const CTabStyleMetrics s = Style(tabStyle, dpi);
+    const std::int32_t inset = (Px(kGlyphSize, dpi) - kGlyphSize) / 2;
+    return {tab.left + tab.width + s.glyphDx + inset, s.glyphY + inset, kGlyphSize, kGlyphSize};
 }
 
 } // namespace velm

@@ -1,6 +1,6 @@
 // The strip's arithmetic, free of any window: the two styles' constants, the width of unlocked
 // tabs, the tab positions, hit-testing and where each part of a tab is painted. All lengths are
-// pixels.
+// pixels at the strip's `dpi` (the design is at 96); the skin's source places stay as drawn.
 #pragma once
 
 #include <cstdint>
@@ -51,24 +51,28 @@ public:
     static constexpr std::int32_t kMinStandardWidth = 1;
 
     // Style 0 is slanted; any other value is the pill style.
-    static const CTabStyleMetrics& Style(std::int32_t tabStyle) noexcept;
+    static CTabStyleMetrics Style(std::int32_t tabStyle, std::int32_t dpi = 96) noexcept;
 
     // The width of every unlocked tab. Many tabs in a narrow strip would make it zero or
     // negative; it stays at least kMinStandardWidth so every tab keeps a body to draw and click.
     static std::int32_t CalcStandardWidth(std::int32_t tabStyle, std::int32_t stripWidth,
                                           std::int32_t leftSize, std::int32_t rightSize,
-                                          const std::vector<CTabBox>& tabs) noexcept;
+                                          const std::vector<CTabBox>& tabs,
+                                          std::int32_t dpi = 96) noexcept;
     // Sets left and width of every tab.
     static void CalcPositions(std::int32_t tabStyle, std::int32_t standardWidth,
-                              std::vector<CTabBox>& tabs) noexcept;
+                              std::vector<CTabBox>& tabs, std::int32_t dpi = 96) noexcept;
     static CTabHit HitTest(std::int32_t tabStyle, std::int32_t stripWidth, std::int32_t leftSize,
                            std::int32_t rightSize, const std::vector<CTabBox>& tabs, std::int32_t x,
-                           std::int32_t y) noexcept;
+                           std::int32_t y, std::int32_t dpi = 96) noexcept;
 
     // Where a tab's parts go inside the tab area.
-    static CTabRect Body(std::int32_t tabStyle, const CTabBox& tab) noexcept;
-    static CTabRect Caption(std::int32_t tabStyle, const CTabBox& tab, bool selected) noexcept;
-    static CTabRect Glyph(std::int32_t tabStyle, const CTabBox& tab) noexcept;
+    static CTabRect Body(std::int32_t tabStyle, const CTabBox& tab, std::int32_t dpi = 96) noexcept;
+    static CTabRect Caption(std::int32_t tabStyle, const CTabBox& tab, bool selected,
+                            std::int32_t dpi = 96) noexcept;
+    // The glyph keeps its drawn size, centred in its zone at the strip's scale.
+    static CTabRect Glyph(std::int32_t tabStyle, const CTabBox& tab,
+                          std::int32_t dpi = 96) noexcept;
 };
 
 } // namespace velm

@@ -1,6 +1,7 @@
 #include "tabstrip/uTab.h"
 
 #include "base/Log.h"
+#include "base/WindowDpi.h"
 #include "base/Text.h"
 #include "base/Units.h"
 #include "tabstrip/ITabForm.h"
@@ -223,8 +224,8 @@ void uTab::CalcStandardWidth() {
     if (!redrawEnabled_) {
         return;
     }
-    standardWidth_ =
-        CTabLayout::CalcStandardWidth(tabStyle_, width_, tabLeftSize_, tabRightSize_, Boxes());
+    standardWidth_ = CTabLayout::CalcStandardWidth(tabStyle_, width_, LeftSizePx(), RightSizePx(),
+                                                   Boxes(), Dpi());
 }
 
 void uTab::CalcPositions() {
@@ -232,7 +233,7 @@ void uTab::CalcPositions() {
         return;
     }
     std::vector<CTabBox> boxes = Boxes();
-    CTabLayout::CalcPositions(tabStyle_, standardWidth_, boxes);
+    CTabLayout::CalcPositions(tabStyle_, standardWidth_, boxes, Dpi());
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         auto item = items_->Item(static_cast<std::int32_t>(i));
         item->SetLeft(boxes[i].left);
@@ -241,7 +242,8 @@ void uTab::CalcPositions() {
 }
 
 CTabHit uTab::HitTest(std::int32_t x, std::int32_t y) const {
-    return CTabLayout::HitTest(tabStyle_, width_, tabLeftSize_, tabRightSize_, Boxes(), x, y);
+    return CTabLayout::HitTest(tabStyle_, width_, LeftSizePx(), RightSizePx(), Boxes(), x, y,
+                               Dpi());
 }
 
 void uTab::FitSelectedForm() {
@@ -281,6 +283,16 @@ void uTab::ChangeWindowStyle(HWND window, int index, LONG remove, LONG add, UINT
     }
 }
 
+int uTab::Dpi() const noexcept {
+    return WindowDpi(Window::hWnd());
+}
+int uTab::LeftSizePx() const noexcept {
+    return ScaleDesignPixels(tabLeftSize_, Dpi());
+}
+int uTab::RightSizePx() const noexcept {
+    return ScaleDesignPixels(tabRightSize_, Dpi());
+}
+
 // ---- painting ----
 
 void uTab::CreateBuffers() {
@@ -289,7 +301,7 @@ void uTab::CreateBuffers() {
     backBuffer_ = mdlTabAPI::CreateMemDC(width_, h);
     background_ = mdlTabAPI::CreateMemDC(width_, h);
     // The tab area is composed in memory as well as through GDI, so it is a DIB section.
-    tabArea_ = mdlTabAPI::CreateDibDC(width_ - tabLeftSize_ - tabRightSize_, h, &tabAreaBits_);
+    tabArea_ = mdlTabAPI::CreateDibDC(width_ - LeftSizePx() - RightSizePx(), h, &tabAreaBits_);
 }
 
 void uTab::FreeBuffers() noexcept {
@@ -404,15 +416,17 @@ void uTab::DrawTabs(bool bUpdate) {
     if (!redrawEnabled_ || !tabArea_ || !background_ || !backBuffer_ || !tabAreaBits_) {
         return;
     }
-    const CTabStyleMetrics& s = CTabLayout::Style(tabStyle_);
+    const int dpi = Dpi();
+    const CTabStyleMetrics s = CTabLayout::Style(tabStyle_, dpi);
     const int h = Height();
-    const int area = width_ - tabLeftSize_ - tabRightSize_;
+    const int left = LeftSizePx();
+    const int area = width_ - left - RightSizePx();
     HDC ta = tabArea_->dc();
     ::SetBkMode(ta, TRANSPARENT);
     {
         SelectScope font(ta, font_.get());
         ::SetTextColor(ta, RGB(0, 0, 0));
-        ::BitBlt(ta, 0, 0, area, h, background_->dc(), tabLeftSize_, 0, SRCCOPY);
+        ::BitBlt(ta, 0, 0, area, h, background_->dc(), left, 0, SRCCOPY);
         ::GdiFlush();
 
         const std::vector<CTabBox> boxes = Boxes();
@@ -432,16 +446,16 @@ void uTab::DrawTabs(bool bUpdate) {
         CPixelView view{tabAreaBits_, tabArea_->width(), tabArea_->height(), tabArea_->width()};
         auto drawTab = [&](std::int32_t i, bool selected) {
             const CTabBox& box = boxes[static_cast<std::size_t>(i)];
-            const CTabRect body = CTabLayout::Body(tabStyle_, box);
+            const CTabRect body = CTabLayout::Body(tabStyle_, box, dpi);
             const std::int32_t src =
                 selected ? s.srcSelected : (i == hoverIndex_ ? s.srcHover : s.srcOrdinary);
             bodies_.NineGrid(view, body.x, body.y, body.width, body.height, skinView, src, 0,
                              s.tabSrcWidth, s.tabSrcHeight, 14, 0, 14, 0);
-            const CTabRect caption = CTabLayout::Caption(tabStyle_, box, selected);
+            const CTabRect caption = CTabLayout::Caption(tabStyle_, box, selected, dpi);
             DrawKeptCaption(ta, view, i, selected, caption.x, caption.y, caption.width,
                             caption.height);
             if (!box.hideButton) {
-                const CTabRect glyph = CTabLayout::Glyph(tabStyle_, box);
+                const CTabRect glyph = CTabLayout::Glyph(tabStyle_, box, dpi);
                 CTabCompositor::TransCopy(
                     view, glyph.x, glyph.y, glyph.width, glyph.height, skinView,
                     glyphSource(i, selected ? s.glyphSelected : s.glyphOther), 0);
@@ -460,7 +474,7 @@ void uTab::DrawTabs(bool bUpdate) {
         }
     }
     ::BitBlt(backBuffer_->dc(), 0, 0, width_, h, background_->dc(), 0, 0, SRCCOPY);
-    ::BitBlt(backBuffer_->dc(), tabLeftSize_, 0, area, h, ta, 0, 0, SRCCOPY);
+    ::BitBlt(backBuffer_->dc(), left, 0, area, h, ta, 0, 0, SRCCOPY);
     if (bUpdate && hWnd()) {
         WindowDc dc(hWnd());
         ::BitBlt(dc.get(), 0, 0, width_, h, backBuffer_->dc(), 0, 0, SRCCOPY);

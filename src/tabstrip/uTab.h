@@ -114,7 +114,11 @@ public:
     MouseStates MouseState() const noexcept { return mouseState_; }
     bool RedrawEnabled() const noexcept { return redrawEnabled_; }
     int Width() const noexcept { return width_; }
-    int Height() const noexcept { return CTabLayout::Style(tabStyle_).height; }
+    int Height() const noexcept { return CTabLayout::Style(tabStyle_, Dpi()).height; }
+    // The strip's DPI (its parent's before it exists) and its margins at that scale.
+    int Dpi() const noexcept;
+    int LeftSizePx() const noexcept;
+    int RightSizePx() const noexcept;
     HDC BackBufferDC() const noexcept { return DcOf(backBuffer_); }
     HDC BackgroundDC() const noexcept { return DcOf(background_); }
     HDC TabAreaDC() const noexcept { return DcOf(tabArea_); }

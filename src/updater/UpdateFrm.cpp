@@ -1,5 +1,6 @@
 #include "updater/UpdateFrm.h"
 
+#include "base/WindowDpi.h"
 #include "base/Text.h"
 #include "updater/UpdaterTexts.h"
 
@@ -52,6 +53,8 @@ void UpdateFrm::OnLoad() {
                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
                                     kWidth - kMargin - 88, kHeight - kMargin - 26, 88, 26, hWnd(),
                                     reinterpret_cast<HMENU>(kCancelId), instance, nullptr);
+    // Placed in 96-dpi pixels, shown at the window's scale.
+    RescaleChildren(hWnd(), kDesignDpi, WindowDpi(hWnd()));
     for (HWND child : {status, progress, cancel}) {
         if (child && font_) {
             ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);

@@ -73,6 +73,23 @@ TEST(FrameGeometry, RightAndLeftStopAt800AndBottomAt600) {
     EXPECT_EQ(o.bottom, 1000);
 }
 
+TEST(FrameGeometry, BandAndMinimumSizeFollowTheWindowsDpi) {
+    // At 144 dpi the five-pixel band is 7.5 pixels, rounded to 8; the minimum is 1200 x 900.
+    EXPECT_EQ(FrameGeometry::HitTestBorder(kWin, 600, 58, 144), kBorderTop);
+    EXPECT_EQ(FrameGeometry::HitTestBorder(kWin, 600, 59, 144), kBorderNone);
+    EXPECT_EQ(FrameGeometry::HitTestBorder(kWin, 108, 53, 144), kBorderTopLeft);
+    EXPECT_EQ(FrameGeometry::HitTestBorder(kWin, 109, 53, 144), kBorderTop);
+    FrameRect o{100, 50, 1500, 1050};
+    FrameGeometry::UpdateOutline(o, kBorderRight, 1300, 400, 144); // width 1200: refused
+    EXPECT_EQ(o.right, 1500);
+    FrameGeometry::UpdateOutline(o, kBorderRight, 1301, 400, 144);
+    EXPECT_EQ(o.right, 1301);
+    FrameGeometry::UpdateOutline(o, kBorderBottom, 600, 950, 144); // height 900: refused
+    EXPECT_EQ(o.bottom, 1050);
+    FrameGeometry::UpdateOutline(o, kBorderBottom, 600, 951, 144);
+    EXPECT_EQ(o.bottom, 951);
+}
+
 TEST(FrameGeometry, TopEdgesHaveNoMinimumButNeverTurnInsideOut) {
     FrameRect o = kWin;
     FrameGeometry::UpdateOutline(o, kBorderTop, 600, 700); // 50 px high
