@@ -27,6 +27,10 @@ set_tests_properties(host_tests PROPERTIES
 add_test(NAME layers COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/check_layers.py
     ${CMAKE_SOURCE_DIR})
 
+# A release with a bad configuration stops before it builds anything.
+add_test(NAME release_config COMMAND Python3::Interpreter
+    ${CMAKE_SOURCE_DIR}/tests/release/release_config_test.py ${CMAKE_SOURCE_DIR})
+
 # Every C++ file follows the repository's .clang-format.
 find_program(CLANG_FORMAT clang-format)
 if(CLANG_FORMAT)
