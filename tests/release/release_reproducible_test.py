@@ -59,6 +59,9 @@ def main():
         subprocess.run([sys.executable, os.path.join(args.repo, "tools", "velm_sign.py"), "genkey",
                         "--out", os.path.join(folder, "release")], check=True,
                        stdout=subprocess.DEVNULL)
+        # Both from one commit, whatever is committed meanwhile.
+        commit = subprocess.run(["git", "-C", args.repo, "rev-parse", "HEAD"], check=True,
+                                stdout=subprocess.PIPE, text=True).stdout.strip()
         trees = []
         for name in ("first", "second-folder"):
             conf = os.path.join(folder, name + ".conf")
@@ -71,7 +74,7 @@ def main():
                         "manifest_key = release.pem\n"
                         f"publish_dir = {name}/publish\n")
             result = subprocess.run([os.path.join(args.repo, "scripts", "release"), conf,
-                                     "--targets", args.targets,
+                                     "--targets", args.targets, "--commit", commit,
                                      "--work", os.path.join(folder, name, "work")],
                                     stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
             print(result.stdout, end="")
