@@ -23,6 +23,14 @@ add_test(NAME host_tests COMMAND host_tests)
 set_tests_properties(host_tests PROPERTIES
     ENVIRONMENT "GTEST_OUTPUT=xml:${CMAKE_BINARY_DIR}/test-results/gtest-host_tests.xml")
 
+# The signing tool applies the client's rules: the same hostile manifests through both.
+add_executable(manifest_verdict ${CMAKE_SOURCE_DIR}/tests/host/rules/manifest_verdict.cpp)
+target_compile_options(manifest_verdict PRIVATE ${VELM_WARNINGS} ${VELM_SANITIZE})
+target_link_libraries(manifest_verdict PRIVATE velm_logic)
+add_test(NAME manifest_rules COMMAND Python3::Interpreter
+    ${CMAKE_SOURCE_DIR}/tests/host/rules/manifest_rules_test.py ${CMAKE_SOURCE_DIR}
+    $<TARGET_FILE:manifest_verdict>)
+
 # Each folder of src/ includes only its own layer and the layers it declares below it.
 add_test(NAME layers COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/check_layers.py
     ${CMAKE_SOURCE_DIR})

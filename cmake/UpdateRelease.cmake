@@ -1,7 +1,7 @@
 # What updates and installs are made of, built with the product:
 #   velm_next      the client built as the next revision (the version the update tests move to)
 #   release/       a signed demo release of it: update.txt and velm.exe, as the demo server serves
-#   velm-setup-<version>.exe   the per-user NSIS installer of velm.exe
+#   velm-setup-<version>[-x64][-dev].exe   the per-user NSIS installer of velm.exe
 
 # The next revision gets a Config.h of its own; its include folder comes first for the one source
 # file that reads the version and for the version resource.
@@ -67,14 +67,20 @@ add_custom_target(velm_demo_release ALL DEPENDS ${VELM_RELEASE_DIR}/update.txt)
 
 # The installer of the player's client, one per processor: velm-setup-<version>.exe installs the
 # 32-bit client, velm-setup-<version>-x64.exe the 64-bit one (and runs only on 64-bit Windows).
+# A build whose updater trusts the development key (the default tree: local demo server) adds
+# "-dev", so that no one takes its installer for a release.
 find_program(VELM_MAKENSIS makensis REQUIRED)
+set(VELM_INSTALLER_NAME velm-setup-${PROJECT_VERSION})
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    set(VELM_INSTALLER ${CMAKE_BINARY_DIR}/velm-setup-${PROJECT_VERSION}-x64.exe)
+    string(APPEND VELM_INSTALLER_NAME -x64)
     set(VELM_INSTALLER_TARGET amd64-unicode)
 else()
-    set(VELM_INSTALLER ${CMAKE_BINARY_DIR}/velm-setup-${PROJECT_VERSION}.exe)
     set(VELM_INSTALLER_TARGET x86-unicode)
 endif()
+if(VELM_TRUSTS_DEVELOPMENT_KEY)
+    string(APPEND VELM_INSTALLER_NAME -dev)
+endif()
+set(VELM_INSTALLER ${CMAKE_BINARY_DIR}/${VELM_INSTALLER_NAME}.exe)
 set(VELM_INSTALLER_SIGN "")
 if(VELM_CODE_SIGN_COMMAND)
     set(VELM_INSTALLER_SIGN "-DSIGN_COMMAND=${VELM_CODE_SIGN_COMMAND}")

@@ -67,5 +67,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                          static_cast<std::uint16_t>(low >> 16),
                                          static_cast<std::uint16_t>(low & 0xFFFF)});
     }
+
+    // A program's version found through its headers is a version resource somewhere in the file,
+    // and the walk there takes a bounded number of reads whatever the headers claim.
+    std::size_t reads = 0;
+    const auto program =
+        ProgramFileVersion([&](std::uint64_t offset, std::size_t count, std::string& out) {
+            ++reads;
+            if (offset > size || count > size - offset) {
+                return false;
+            }
+            out.assign(bytes.substr(offset, count));
+            return true;
+        });
+    Check(reads <= 4096);
+    if (program) {
+        bool found = false;
+        for (std::size_t at = 0; at + 56 <= size && !found; ++at) {
+            found = FixedFileVersion(bytes.substr(at)) == program;
+        }
+        Check(found);
+    }
     return 0;
 }

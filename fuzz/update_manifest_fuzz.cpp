@@ -102,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(UpdateManifest::Parse(rebuilt, again) == ManifestError::None);
     Check(again.version == m.version && again.url == m.url && again.size == m.size &&
           again.sha256 == m.sha256 && again.signature == m.signature &&
-          again.downgradeAllowed == m.downgradeAllowed && again.signedPart == m.signedPart);
+          again.downgradeAllowed == m.downgradeAllowed && again.replaces == m.replaces &&
+          again.signedPart == m.signedPart);
     return 0;
 }

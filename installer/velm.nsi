@@ -8,6 +8,7 @@
 Target "${TARGET}"
 !include "MUI2.nsh"
 !include "x64.nsh"
+!include "LogicLib.nsh"
 
 !define PRODUCT "OrvikVelmora客户端"
 !define FOLDER "OrvikVelmora"
@@ -99,5 +100,13 @@ Section "Uninstall"
   Delete "$TEMP\velm.ico"
   Delete "$TEMP\update.txt"
   Delete "$TEMP\update.txt.part"
-  Delete "$TEMP\Update.exe"
+  ; The folders the client made for its updater: only their two files, then the empty folder.
+  FindFirst $0 $1 "$TEMP\velm-update-*"
+  ${DoWhile} $1 != ""
+    Delete "$TEMP\$1\Update.exe"
+    Delete "$TEMP\$1\update.txt"
+    RMDir "$TEMP\$1"
+    FindNext $0 $1
+  ${Loop}
+  FindClose $0
 SectionEnd

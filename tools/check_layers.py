@@ -2,13 +2,17 @@
 """Checks the layering of src/: each folder is a layer that declares the layers below it with
 velm_layer(NAME DEPENDS ...) in its CMakeLists.txt. A source file may include headers of its own
 layer and of the layers its layer reaches through those declarations, nothing else; the
-declarations themselves must not form a cycle. Prints each offence and exits 1 if there is any."""
+declarations themselves must not form a cycle. A DLL is loaded by name only through
+LoadSystemLibrary (src/base/DllSearch.cpp), never with a bare LoadLibrary call, which would search
+the program's own folder. Prints each offence and exits 1 if there is any."""
 import os
 import re
 import sys
 
 LAYER = re.compile(r"velm_layer\(\s*(\w+)((?:\s+DEPENDS(?:\s+\w+)*)?)\s*\)")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"(\w+)/', re.M)
+BARE_LOAD = re.compile(r"\bLoadLibrary[AW]?\s*\(")
+LOADER = os.path.join("base", "DllSearch.cpp")
 
 
 def declared(src):
@@ -74,6 +78,11 @@ def main(root):
                     line = text.count("\n", 0, m.start()) + 1
                     errors.append(f"src/{folder}/{name}:{line}: includes {target}/, which "
                                   f"the {folder} layer does not build on")
+            if os.path.join(folder, name) != LOADER:
+                for m in BARE_LOAD.finditer(text):
+                    line = text.count("\n", 0, m.start()) + 1
+                    errors.append(f"src/{folder}/{name}:{line}: loads a DLL without "
+                                  f"LoadSystemLibrary")
     for e in errors:
         print(e)
     return 1 if errors else 0

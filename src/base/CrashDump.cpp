@@ -37,25 +37,27 @@ bool Append(wchar_t* path, std::size_t capacity, const wchar_t* more) noexcept {
     return true;
 }
 
+// The user's local application data folder as the system names it. The variable comes second
+// only: a parent hands it down to the process, and it could send the dumps anywhere.
 bool LocalAppData(wchar_t* path, std::size_t capacity) {
-    const DWORD length =
-        ::GetEnvironmentVariableW(L"LOCALAPPDATA", path, static_cast<DWORD>(capacity));
-    if (length > 0 && length < capacity) {
-        return true;
-    }
-    // A program started with an environment of its own making may lack the variable.
     PWSTR known = nullptr;
     const HRESULT hr = ::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &known);
     path[0] = 0;
-    const bool found = SUCCEEDED(hr) && Append(path, capacity, known);
+    const bool found = SUCCEEDED(hr) && known && Append(path, capacity, known);
     ::CoTaskMemFree(known);
+    if (found) {
+        return true;
+    }
+    path[0] = 0;
     if (FAILED(hr)) {
         LogCallFailed("SHGetKnownFolderPath FOLDERID_LocalAppData", static_cast<unsigned long>(hr));
     }
-    return found;
+    const DWORD length =
+        ::GetEnvironmentVariableW(L"LOCALAPPDATA", path, static_cast<DWORD>(capacity));
+    return length > 0 && length < capacity;
 }
 
-// %LOCALAPPDATA%\OrvikVelmora\crashes\, created as needed.
+// <local application data>\OrvikVelmora\crashes\, created as needed.
 bool DumpFolder(wchar_t* path, std::size_t capacity) {
     if (!LocalAppData(path, capacity) || !Append(path, capacity, L"\\OrvikVelmora")) {
         return false;

@@ -1,6 +1,6 @@
 // Crash dumps: a program that fails with an exception nothing handles leaves a minidump for the
-// maintainers in %LOCALAPPDATA%\OrvikVelmora\crashes\ (the newest five are kept), then ends just
-// as it would have without one.
+// maintainers in OrvikVelmora\crashes\ of the user's local application data folder (the newest
+// five are kept), then ends just as it would have without one.
 #pragma once
 
 namespace velm {

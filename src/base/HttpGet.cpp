@@ -2,6 +2,10 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace velm {
@@ -61,6 +65,62 @@ UniqueInternet OpenHttpGet(HINTERNET root, const std::string& url, DWORD flags, 
         return UniqueInternet();
     }
     return request;
+}
+
+namespace {
+
+// Shared by a bounded request's caller and the thread that makes it; whichever ends last frees it.
+struct PendingGet {
+    std::mutex mutex;
+    bool abandoned = false;
+    bool ok = false;
+    HttpGetHandles handles;
+    UniqueKernelHandle done;
+};
+
+void MakeRequest(const std::shared_ptr<PendingGet>& pending, const std::string& url, DWORD flags,
+                 DWORD totalMs) {
+    HttpGetHandles made;
+    made.root.reset(::InternetOpenA(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (made.root) {
+        SetInternetTimeouts(made.root.get(), totalMs);
+        bool http = false;
+        made.request = OpenHttpGet(made.root.get(), url, flags, totalMs, made.connection, http);
+        if (!http) {
+            made.request.reset(::InternetOpenUrlA(made.root.get(), url.c_str(), nullptr, 0,
+                                                  flags | INTERNET_FLAG_RELOAD, 0));
+        }
+    }
+    std::lock_guard<std::mutex> lock(pending->mutex);
+    if (!pending->abandoned) {
+        pending->ok = static_cast<bool>(made.request);
+        pending->handles = std::move(made);
+    }
+    ::SetEvent(pending->done.get());
+    // Given up on: what was opened closes here, after the lock.
+}
+
+} // namespace
+
+bool OpenHttpGetWithin(const std::string& url, DWORD flags, DWORD totalMs, HttpGetHandles& out) {
+    auto pending = std::make_shared<PendingGet>();
+    pending->done.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!pending->done) {
+        return false;
+    }
+    try {
+        std::thread(MakeRequest, pending, url, flags, totalMs).detach();
+    } catch (const std::system_error&) {
+        return false;
+    }
+    const DWORD waited = ::WaitForSingleObject(pending->done.get(), totalMs);
+    std::lock_guard<std::mutex> lock(pending->mutex);
+    if (waited != WAIT_OBJECT_0) {
+        pending->abandoned = true;
+        return false;
+    }
+    out = std::move(pending->handles);
+    return pending->ok;
 }
 
 } // namespace velm

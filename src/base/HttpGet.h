@@ -24,4 +24,18 @@ void SetInternetTimeouts(HINTERNET handle, DWORD ms);
 UniqueInternet OpenHttpGet(HINTERNET root, const std::string& url, DWORD flags, DWORD stepMs,
                            UniqueInternet& connection, bool& http);
 
+// What a request needs kept open: its root handle, its connection and itself.
+struct HttpGetHandles {
+    UniqueInternet root;
+    UniqueInternet connection;
+    UniqueInternet request;
+};
+
+// Opens any address as OpenHttpGet does (InternetOpenUrlA for the other schemes), with a root
+// handle of its own, and bounds the whole of it, connecting, sending and waiting for every byte of
+// the answer's headers, by `totalMs`: each step's time-out alone lets a server that trickles its
+// headers hold the caller for good. The steps run on a thread of their own; past the time the call
+// gives up, and that thread closes what it opened when its steps end. False on failure or time-out.
+bool OpenHttpGetWithin(const std::string& url, DWORD flags, DWORD totalMs, HttpGetHandles& out);
+
 } // namespace velm

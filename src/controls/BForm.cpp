@@ -203,8 +203,13 @@ void BForm::OnPress(std::int16_t button, LPARAM lParam) {
     if (button == 1) {
         ::ReleaseCapture();
         if (frmHwnd_) {
-            // The system's move loop runs inside this call until the button is released.
+            // The system's move loop runs inside this call until the button is released; the
+            // host may close, and this bar go with it, meanwhile.
+            AliveGuard alive(*this);
             ::SendMessageA(frmHwnd_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+            if (!alive.alive()) {
+                return;
+            }
         }
         ArrowCursor();
     }

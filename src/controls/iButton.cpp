@@ -341,8 +341,12 @@ void iButton::OnPress(std::int16_t button, WPARAM, LPARAM lParam) {
     float y = static_cast<float>(GET_Y_LPARAM(lParam) * kTwipsPerPixel);
     buttonsPressedHere_ |= button;
     ::SetCapture(hWnd());
+    AliveGuard alive(*this);
     if (MouseDown) {
         MouseDown(b, shift, x, y);
+        if (!alive.alive()) {
+            return;
+        }
     }
     lastButton_ = b;
     if (b == 1) {
@@ -361,10 +365,11 @@ void iButton::OnRelease(std::int16_t button, WPARAM wParam, LPARAM lParam) {
     POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     float x = static_cast<float>(at.x * kTwipsPerPixel);
     float y = static_cast<float>(at.y * kTwipsPerPixel);
+    AliveGuard alive(*this);
     if (MouseUp) {
         MouseUp(b, shift, x, y);
     }
-    if (!hWnd()) {
+    if (!alive.alive() || !hWnd()) {
         return;
     }
     // The platform's click: a press and a release on the control.
@@ -418,10 +423,11 @@ void iButton::OnMove(WPARAM wParam, LPARAM lParam) {
     std::int16_t shift = ShiftState();
     float x = static_cast<float>(GET_X_LPARAM(lParam) * kTwipsPerPixel);
     float y = static_cast<float>(GET_Y_LPARAM(lParam) * kTwipsPerPixel);
+    AliveGuard alive(*this);
     if (MouseMove) {
         MouseMove(b, shift, x, y);
     }
-    if (!hWnd() || !PointerOver()) {
+    if (!alive.alive() || !hWnd() || !PointerOver()) {
         return;
     }
     ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
@@ -446,8 +452,12 @@ void iButton::OnTimer() {
         ::KillTimer(hWnd(), kHoverTimer);
         timerRunning_ = false;
         hovering_ = false;
+        AliveGuard alive(*this);
         if (MouseOut) {
             MouseOut();
+        }
+        if (!alive.alive()) {
+            return;
         }
     }
     if (hWnd()) {
@@ -458,10 +468,11 @@ void iButton::OnTimer() {
 void iButton::OnKeyDown(std::int16_t key) {
     std::int16_t code = key;
     std::int16_t shift = ShiftState();
+    AliveGuard alive(*this);
     if (KeyDown) {
         KeyDown(code, shift);
     }
-    if (!hWnd()) {
+    if (!alive.alive() || !hWnd()) {
         return;
     }
     if (code == VK_RETURN) {
@@ -486,10 +497,11 @@ void iButton::OnKeyDown(std::int16_t key) {
 void iButton::OnKeyUp(std::int16_t key) {
     std::int16_t code = key;
     std::int16_t shift = ShiftState();
+    AliveGuard alive(*this);
     if (KeyUP) {
         KeyUP(code, shift);
     }
-    if (!hWnd()) {
+    if (!alive.alive() || !hWnd()) {
         return;
     }
     if (code == VK_SPACE) {

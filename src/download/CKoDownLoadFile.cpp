@@ -77,6 +77,11 @@ public:
         }
         return step;
     }
+    // What is left of the whole call (only for a bounded call).
+    DWORD LeftMs() const {
+        DWORD elapsed = ::GetTickCount() - start_;
+        return elapsed >= ms_ ? 1 : ms_ - elapsed;
+    }
 
 private:
     unsigned long ms_;
@@ -110,22 +115,29 @@ bool CKoDownLoadFile::DownLoadFile(const std::string& strURLFile, const std::str
 bool CKoDownLoadFile::Transfer(const std::string& strURLFile, const std::string& strSaveFile,
                                bool bHidden, bool bRaiseEvent) {
     stop_ = false;
-    UniqueInternet root(
-        ::InternetOpenA(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!root) {
-        return false;
-    }
     // Without bounds a server that falls silent holds the call, and with it the start-up.
     const Deadline deadline(limits.maxTotalMs);
-    SetInternetTimeouts(root.get(), deadline.StepMs());
-    UniqueInternet connection;
-    bool http = false;
-    UniqueInternet request =
-        OpenHttpGet(root.get(), strURLFile, 0, deadline.StepMs(), connection, http);
-    if (!http) {
-        request.reset(::InternetOpenUrlA(root.get(), strURLFile.c_str(), nullptr, 0,
-                                         INTERNET_FLAG_RELOAD, 0));
+    HttpGetHandles handles;
+    if (limits.maxTotalMs != 0) {
+        if (!OpenHttpGetWithin(strURLFile, 0, deadline.LeftMs(), handles)) {
+            return false;
+        }
+    } else {
+        handles.root.reset(
+            ::InternetOpenA(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        if (!handles.root) {
+            return false;
+        }
+        SetInternetTimeouts(handles.root.get(), deadline.StepMs());
+        bool http = false;
+        handles.request = OpenHttpGet(handles.root.get(), strURLFile, 0, deadline.StepMs(),
+                                      handles.connection, http);
+        if (!http) {
+            handles.request.reset(::InternetOpenUrlA(handles.root.get(), strURLFile.c_str(),
+                                                     nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+        }
     }
+    const UniqueInternet& request = handles.request;
     if (!request || deadline.Passed()) {
         return false;
     }

@@ -36,12 +36,21 @@ int CompareReleaseVersions(const ReleaseVersion& a, const ReleaseVersion& b) {
     return 0;
 }
 
-bool MayReplace(std::string_view offered, const ReleaseVersion& installed, bool downgradeAllowed) {
+bool MayReplace(std::string_view offered, const ReleaseVersion& installed,
+                const std::vector<ReleaseVersion>& rollsBack) {
     std::optional<ReleaseVersion> version = ParseReleaseVersion(offered);
     if (!version) {
         return false;
     }
-    return downgradeAllowed || CompareReleaseVersions(*version, installed) > 0;
+    if (CompareReleaseVersions(*version, installed) > 0) {
+        return true;
+    }
+    for (const ReleaseVersion& named : rollsBack) {
+        if (CompareReleaseVersions(named, installed) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace velm

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace velm {
 
@@ -19,9 +20,12 @@ std::optional<ReleaseVersion> ParseReleaseVersion(std::string_view text);
 // Part by part as numbers, so 1.10.0 is newer than 1.9.0. Negative, zero or positive.
 int CompareReleaseVersions(const ReleaseVersion& a, const ReleaseVersion& b);
 
-// Whether the release `offered` may replace `installed`. Every signed manifest ever published
-// stays valid, so without this an old release with a known fault could be installed again by
-// anyone who kept its manifest; only a manifest that says so itself rolls back.
-bool MayReplace(std::string_view offered, const ReleaseVersion& installed, bool downgradeAllowed);
+// Whether the release `offered` may replace `installed`: a newer release always, an older or the
+// same one only where its signed manifest names `installed` among the versions it rolls back.
+// Every signed manifest ever published stays valid, so without this an old release with a known
+// fault could be installed again by anyone who kept its manifest, and a roll-back manifest would
+// roll back every later client as well.
+bool MayReplace(std::string_view offered, const ReleaseVersion& installed,
+                const std::vector<ReleaseVersion>& rollsBack);
 
 } // namespace velm

@@ -53,15 +53,20 @@ bool Sha256::OfFile(const std::wstring& path, Digest& digest, std::uint64_t& siz
     size = 0;
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) {
+    return file && OfOpenFile(file.get(), digest, size);
+}
+
+bool Sha256::OfOpenFile(HANDLE file, Digest& digest, std::uint64_t& size) {
+    size = 0;
+    LARGE_INTEGER start{};
+    if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
         return false;
     }
     Sha256 hash;
     std::vector<char> buffer(64 * 1024);
     for (;;) {
         DWORD got = 0;
-        if (!::ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got,
-                        nullptr)) {
+        if (!::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
             return false;
         }
         if (got == 0) {

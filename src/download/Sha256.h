@@ -24,6 +24,8 @@ public:
     static bool OfBytes(std::string_view bytes, Digest& digest);
     // Hashes a whole file and reports its length. False when it cannot be read.
     static bool OfFile(const std::wstring& path, Digest& digest, std::uint64_t& size);
+    // The same for a file already open for reading, from its first byte whatever its position.
+    static bool OfOpenFile(HANDLE file, Digest& digest, std::uint64_t& size);
 
 private:
     UniqueCngAlgorithm algorithm_;

@@ -15,6 +15,7 @@ constexpr std::string_view kSizeKey = "size=";
 constexpr std::string_view kDigestKey = "sha256=";
 constexpr std::string_view kSignatureKey = "signature=";
 constexpr std::string_view kDowngradeKey = "downgrade=";
+constexpr std::string_view kReplacesKey = "replaces=";
 constexpr std::size_t kMaxUrl = 2048;
 
 struct Line {
@@ -94,6 +95,22 @@ bool ParseSize(std::string_view text, std::uint32_t& size) {
     return true;
 }
 
+// "1.1.2" or "1.1.2,1.1.3": versions as the version line writes them, separated by commas.
+bool ParseVersionList(std::string_view text, std::vector<ReleaseVersion>& out) {
+    while (true) {
+        std::size_t comma = text.find(',');
+        std::optional<ReleaseVersion> version = ParseReleaseVersion(text.substr(0, comma));
+        if (!version) {
+            return false;
+        }
+        out.push_back(*version);
+        if (comma == std::string_view::npos) {
+            return true;
+        }
+        text.remove_prefix(comma + 1);
+    }
+}
+
 } // namespace
 
 const char* ManifestErrorName(ManifestError error) noexcept {
@@ -126,6 +143,8 @@ const char* ManifestErrorName(ManifestError error) noexcept {
         return "bad digest";
     case ManifestError::BadDowngrade:
         return "bad downgrade";
+    case ManifestError::BadReplaces:
+        return "bad replaces";
     }
     return "unknown";
 }
@@ -157,7 +176,7 @@ ManifestError UpdateManifest::Parse(std::string_view bytes, UpdateManifest& out)
     lines.pop_back();
 
     bool haveVersion = false, haveUrl = false, haveSize = false, haveDigest = false;
-    bool haveDowngrade = false;
+    bool haveDowngrade = false, haveReplaces = false;
     for (const Line& line : lines) {
         std::string_view text = line.text;
         auto value = [&](std::string_view key) { return text.substr(key.size()); };
@@ -170,7 +189,8 @@ ManifestError UpdateManifest::Parse(std::string_view bytes, UpdateManifest& out)
             }
             haveVersion = true;
             out.version = std::string(value(kVersionKey));
-            if (out.version.empty() || !PrintableWithoutSpace(out.version)) {
+            // A version no client can order is one no client would ever install.
+            if (!PrintableWithoutSpace(out.version) || !ParseReleaseVersion(out.version)) {
                 return ManifestError::BadVersion;
             }
         } else if (StartsWith(text, kUrlKey)) {
@@ -210,7 +230,19 @@ ManifestError UpdateManifest::Parse(std::string_view bytes, UpdateManifest& out)
                 return ManifestError::BadDowngrade;
             }
             out.downgradeAllowed = true;
+        } else if (StartsWith(text, kReplacesKey)) {
+            if (haveReplaces) {
+                return ManifestError::DuplicateKey;
+            }
+            haveReplaces = true;
+            if (!ParseVersionList(value(kReplacesKey), out.replaces)) {
+                return ManifestError::BadReplaces;
+            }
         }
+    }
+    // A roll-back names what it rolls back; a list of versions without the roll-back is a slip.
+    if (haveDowngrade != haveReplaces) {
+        return ManifestError::BadReplaces;
     }
     if (!haveVersion || !haveUrl || !haveSize || !haveDigest) {
         return ManifestError::MissingKey;

@@ -9,16 +9,20 @@
 //   url=http://host/path.exe    http or https, printable ASCII without spaces
 //   size=1234567                decimal, 1 .. 2147483647
 //   sha256=<64 hex digits>      digest of the executable's bytes
-//   downgrade=allowed           optional: the release may replace a newer client (a roll-back)
+//   downgrade=allowed           optional, a roll-back: the release may replace the clients
+//   replaces=1.1.2,1.1.3        named here (both lines or neither), though they are as new or newer
 //   signature=<128 hex digits>  the last line: ECDSA P-256 over SHA-256 of every byte before
 //                               this line, as r then s, 32 bytes each, big-endian
 #pragma once
+
+#include "download/ReleaseVersion.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velm {
 
@@ -31,12 +35,13 @@ enum class ManifestError {
     TextAfterSignature,
     MissingKey,      // version, url, size or sha256 is absent
     DuplicateKey,    // a key appears twice, or a signature line before the last
-    BadVersion,      // empty, or with characters other than printable ASCII
+    BadVersion,      // not one to four decimal numbers of at most 65535 joined by dots
     VersionMismatch, // the client would read another line or value as the version
     BadUrl,
     BadSize,
     BadDigest,
     BadDowngrade, // a downgrade line with another value than "allowed"
+    BadReplaces,  // a replaces line that is not a list of versions, or one without the other
 };
 
 // A short English name of the error, for logs and test output.
@@ -50,6 +55,8 @@ struct UpdateManifest {
     std::uint32_t size = 0;
     std::array<std::uint8_t, 32> sha256{};
     bool downgradeAllowed = false;
+    // The versions a roll-back may replace; empty unless downgradeAllowed.
+    std::vector<ReleaseVersion> replaces;
     std::array<std::uint8_t, 64> signature{};
     // The bytes the signature covers: the manifest up to the signature line.
     std::string signedPart;

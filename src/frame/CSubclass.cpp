@@ -1,5 +1,6 @@
 #include "frame/CSubclass.h"
 
+#include "base/DllSearch.h"
 #include "frame/ProcSlots.h"
 
 #include <commctrl.h>
@@ -128,7 +129,7 @@ private:
 };
 
 bool DetectTrackMouseEvent() {
-    HMODULE user = ::LoadLibraryA("User32");
+    HMODULE user = LoadSystemLibrary("user32.dll");
     if (!user) {
         return false;
     }
@@ -154,11 +155,16 @@ void CSubclass::SetWindowProc(WindowProcHandler handler) {
                                                 std::uint32_t uMsg, SubclassWparam wParam,
                                                 SubclassLparam lParam, std::int32_t& lParamUser) {
         LRESULT result = static_cast<LRESULT>(lReturn);
-        LONG user = lParamUser;
+        const LONG given = lParamUser;
+        LONG user = given;
         h(bBefore, bHandled, result, H(hWnd), uMsg, static_cast<WPARAM>(wParam),
           static_cast<LPARAM>(lParam), user);
         lReturn = static_cast<SubclassResult>(result);
-        lParamUser = user;
+        // The handler may have set the value through zSet_lParamUser instead: only a change
+        // made through the argument replaces it.
+        if (user != given) {
+            lParamUser = user;
+        }
     });
 }
 

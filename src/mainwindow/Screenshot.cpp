@@ -6,6 +6,7 @@
 #include "base/Png.h"
 #include "base/Text.h"
 #include "browser/IBrowser.h"
+#include "mainwindow/FolderChain.h"
 #include "startup/Messages.h"
 
 #include <shlobj.h>
@@ -50,11 +51,9 @@ std::optional<std::vector<unsigned char>> CapturePixels(HWND window, int& width,
     return bgra;
 }
 
-// Creates `folder` and the folders above it that are missing.
+// Creates `folder` and the folders above it that are missing, below its drive or share.
 bool CreateFolders(const std::wstring& folder) {
-    for (size_t at = folder.find(L'\\', 3); at != std::wstring::npos;
-         at = folder.find(L'\\', at + 1)) {
-        std::wstring part = folder.substr(0, at);
+    for (const std::wstring& part : FolderChain(folder)) {
         if (!::CreateDirectoryW(part.c_str(), nullptr) &&
             ::GetLastError() != ERROR_ALREADY_EXISTS) {
             LogCallFailed("SaveScreenshot: CreateDirectoryW " + Narrow(part), ::GetLastError());
@@ -147,22 +146,35 @@ std::optional<std::wstring> SavePng(const std::string& png, const std::wstring& 
 } // namespace
 
 std::optional<std::wstring> SaveScreenshot(HWND window, const std::wstring& folder) {
-    int width = 0;
-    int height = 0;
-    std::optional<std::vector<unsigned char>> pixels = CapturePixels(window, width, height);
-    if (!pixels || folder.empty()) {
+    // A picture of a large page takes much memory; running short of it is a failed shot too.
+    try {
+        int width = 0;
+        int height = 0;
+        std::optional<std::vector<unsigned char>> pixels = CapturePixels(window, width, height);
+        if (!pixels || folder.empty()) {
+            return std::nullopt;
+        }
+        std::optional<std::string> png = EncodePng(width, height, pixels->data());
+        return png ? SavePng(*png, folder) : std::nullopt;
+    } catch (...) {
+        LogCaught("SaveScreenshot");
         return std::nullopt;
     }
-    std::optional<std::string> png = EncodePng(width, height, pixels->data());
-    return png ? SavePng(*png, folder) : std::nullopt;
 }
 
 void SavePageScreenshot(HWND page, const std::wstring& folder,
                         std::function<void(std::optional<std::wstring> saved)> done) {
     // A page another process draws is not in this window's pixels: its engine takes the picture.
     IBrowser* browser = page ? BrowserIn(page) : nullptr;
-    if (browser && browser->CapturePage(
-                       [folder, done](const std::string& png) { done(SavePng(png, folder)); })) {
+    if (browser && browser->CapturePage([folder, done](const std::string& png) {
+            std::optional<std::wstring> saved;
+            try {
+                saved = SavePng(png, folder);
+            } catch (...) {
+                LogCaught("SavePageScreenshot");
+            }
+            done(saved);
+        })) {
         return;
     }
     done(page ? SaveScreenshot(page, folder) : std::nullopt);

@@ -6,6 +6,7 @@
 #include "controls/PictureBox.h"
 #include "frame/cSetStyle.h"
 #include "mainwindow/ClearCache.h"
+#include "mainwindow/DdeServer.h"
 #include "mainwindow/ModMsg.h"
 #include "mainwindow/Screenshot.h"
 #include "base/Units.h"
@@ -15,13 +16,11 @@
 #include "startup/Messages.h"
 #include "startup/MsgFrm.h"
 #include "startup/PublicData.h"
-#include "startup/AppCommand.h"
 #include "startup/UpdateCheck.h"
 
 #include "Config.h"
 
 #include <commctrl.h>
-#include <ddeml.h>
 #include <shellapi.h>
 
 #include <cmath>
@@ -101,12 +100,24 @@ void WebMainFrm::Destroy() noexcept {
     FormInstance<WebMainFrm>::Destroy();
 }
 
-WebMainFrm::WebMainFrm() : canvas_(RGB(255, 255, 255)) {}
+WebMainFrm::WebMainFrm() : canvas_(RGB(255, 255, 255)) {
+    dde_ = std::make_unique<DdeServer>(DdeServer::Host{
+        [this] { return tab_ ? tab_->TabItems().Count() : 0; },
+        [this](const std::string& address) {
+            return tab_ && tab_->TabItems().FindItem(CTabIndex(TabKey(address))) != -1;
+        },
+        [this](const std::string& address) {
+            if (::IsIconic(hWnd())) {
+                ::ShowWindow(hWnd(), SW_RESTORE); // the window state back to normal
+            }
+            OpenTab(address);
+        }});
+}
 
 WebMainFrm::~WebMainFrm() {
     SetTrayMenuHandler(nullptr);
     SetTaskbarCreatedHandler(nullptr);
-    StopDde();
+    dde_.reset();
     if (hWnd()) {
         RemoveMsgHook(hWnd());
     }
@@ -333,7 +344,7 @@ void WebMainFrm::OnLoad() {
     ::ShowWindow(tab_->hWnd(), SW_SHOWNA);
     Layout();
 
-    StartDde();
+    dde_->Start();
 
     // 13: start filling the work area.
     MinMaxClick();
@@ -415,8 +426,12 @@ void WebMainFrm::SetURL(const std::string& strURL) {
     OpenTab(strURL);
 }
 
+std::string WebMainFrm::TabKey(const std::string& address) {
+    return "Game" + address;
+}
+
 void WebMainFrm::OpenTab(const std::string& address) {
-    const std::string key = "Game" + address;
+    const std::string key = TabKey(address);
     CTabItems& items = tab_->TabItems();
     std::int32_t i = items.FindItem(CTabIndex(key));
     if (i == -1) {
@@ -593,7 +608,8 @@ void WebMainFrm::CloseRequest() {
 
 void WebMainFrm::PopupAppMenu() {
     HWND h = hWnd();
-    if (!h || !menu_) {
+    // While the exit question is open the menu's 退出 and 更新 would ask again or close under it.
+    if (!h || !menu_ || MsgFrm::BringOpenToFront()) {
         return;
     }
     POINT p{};
@@ -657,7 +673,7 @@ void WebMainFrm::OnUnload() {
     RemoveMsgHook(h);
     tab_->TabItems().Clear();
     objStyle_.reset();
-    StopDde();
+    dde_->Stop();
 }
 
 LRESULT WebMainFrm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -693,79 +709,6 @@ LRESULT WebMainFrm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 void WebMainFrm::OnDestroyed() {
     // The tooltip went with its owner.
     tooltip_.release();
-}
-
-void WebMainFrm::StartDde() {
-    if (ddeInstance_) {
-        return;
-    }
-    if (::DdeInitializeW(&ddeInstance_, &WebMainFrm::DdeCallback,
-                         APPCLASS_STANDARD | CBF_FAIL_ADVISES | CBF_FAIL_REQUESTS | CBF_FAIL_POKES |
-                             CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS,
-                         0) != DMLERR_NO_ERROR) {
-        ddeInstance_ = 0;
-        return;
-    }
-    ddeService_ = ::DdeCreateStringHandleW(ddeInstance_, kDdeService, CP_WINUNICODE);
-    ddeTopic_ = ::DdeCreateStringHandleW(ddeInstance_, kDdeTopic, CP_WINUNICODE);
-    ::DdeNameService(ddeInstance_, ddeService_, nullptr, DNS_REGISTER);
-}
-
-void WebMainFrm::StopDde() noexcept {
-    if (!ddeInstance_) {
-        return;
-    }
-    ::DdeNameService(ddeInstance_, ddeService_, nullptr, DNS_UNREGISTER);
-    ::DdeFreeStringHandle(ddeInstance_, ddeService_);
-    ::DdeFreeStringHandle(ddeInstance_, ddeTopic_);
-    ::DdeUninitialize(ddeInstance_);
-    ddeInstance_ = 0;
-    ddeService_ = ddeTopic_ = nullptr;
-}
-
-void WebMainFrm::DdeExecute(const std::string& command) {
-    HWND h = hWnd();
-    if (::IsIconic(h)) {
-        ::ShowWindow(h, SW_RESTORE); // the window state back to normal
-    }
-    OpenTab(command);
-}
-
-HDDEDATA CALLBACK WebMainFrm::DdeCallback(UINT type, UINT, HCONV, HSZ hsz1, HSZ, HDDEDATA data,
-                                          ULONG_PTR, ULONG_PTR) {
-    try {
-        WebMainFrm* self = FormInstance<WebMainFrm>::Pointer();
-        if (!self || !self->ddeInstance_) {
-            return nullptr;
-        }
-        switch (type) {
-        case XTYP_CONNECT:
-            return reinterpret_cast<HDDEDATA>(
-                static_cast<ULONG_PTR>(::DdeCmpStringHandles(hsz1, self->ddeTopic_) == 0));
-        case XTYP_EXECUTE: {
-            if (::DdeCmpStringHandles(hsz1, self->ddeTopic_) != 0) {
-                return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-            }
-            DWORD size = ::DdeGetData(data, nullptr, 0, 0);
-            std::vector<wchar_t> text(size / sizeof(wchar_t) + 1, L'\0');
-            ::DdeGetData(data, reinterpret_cast<BYTE*>(text.data()), size, 0);
-            std::string command = Narrow(text.data());
-            if (!IsGameAddress(command)) {
-                // Any local program may send this; only a web address becomes a tab.
-                LogError("WebMainFrm.DdeCallback: refused, not a web address: " +
-                         command.substr(0, 256));
-                return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-            }
-            self->DdeExecute(command);
-            return reinterpret_cast<HDDEDATA>(DDE_FACK);
-        }
-        default:
-            return nullptr;
-        }
-    } catch (...) {
-        LogCaught("WebMainFrm.DdeCallback");
-        return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
-    }
 }
 
 } // namespace velm

@@ -19,6 +19,7 @@
 namespace velm {
 
 class cSetStyle;
+class DdeServer;
 class PictureBox;
 
 class WebMainFrm final : public WindowObject {
@@ -35,8 +36,6 @@ public:
         kVersion,
         kExit,
     };
-    static constexpr const wchar_t* kDdeService = L"velm";
-    static constexpr const wchar_t* kDdeTopic = L"MarluneDDE";
 
     // The instance, created on first use.
     static WebMainFrm& Get();
@@ -98,6 +97,8 @@ private:
     void CreateControls();
     void Layout();
     void OpenTab(const std::string& address);
+    // A game address's tab key.
+    static std::string TabKey(const std::string& address);
     void SetToolTip(const std::wstring& text);
     // The keyboard focus to the selected tab's page.
     void FocusPage();
@@ -108,11 +109,6 @@ private:
     // Everything around the page: title bar, logo, buttons, links and the strip.
     std::vector<HWND> Chrome() const;
     void FitMonitor();
-    void StartDde();
-    void StopDde() noexcept;
-    void DdeExecute(const std::string& command);
-    static HDDEDATA CALLBACK DdeCallback(UINT type, UINT format, HCONV conv, HSZ hsz1, HSZ hsz2,
-                                         HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2);
 
     // Declared first so they outlive the tray icon that shows one of them.
     UniqueIcon icon16_;
@@ -138,9 +134,8 @@ private:
     RECT restoreRect_{};
     // The key whose release goes where its press went: to the window, not the page.
     WPARAM keyTaken_ = 0;
-    DWORD ddeInstance_ = 0;
-    HSZ ddeService_ = nullptr;
-    HSZ ddeTopic_ = nullptr;
+    // Game addresses from other programs (service "velm", topic "MarluneDDE").
+    std::unique_ptr<DdeServer> dde_;
 };
 
 } // namespace velm

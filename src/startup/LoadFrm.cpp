@@ -1,5 +1,6 @@
 #include "startup/LoadFrm.h"
 
+#include "base/Log.h"
 #include "base/Text.h"
 #include "startup/Messages.h"
 #include "startup/UpdateCheck.h"
@@ -74,6 +75,13 @@ void LoadFrm::OnLoad() {
 }
 
 void LoadFrm::Show(int showCommand) {
+    if (!Load()) {
+        // Without the splash nothing would ever open the login, and the process would wait
+        // unseen for a window that never comes.
+        LogCallFailed("LoadFrm: the splash window could not be created: CreateWindowExW",
+                      ::GetLastError());
+        TerminateNow(1);
+    }
     WindowObject::Show(showCommand);
     if (loginPending_ && IsLoaded()) {
         loginPending_ = false;

@@ -35,6 +35,7 @@ public:
     // Shows the splash, then loads the login windows (still invisible) the first time after a
     // load. They are loaded behind the splash rather than before it: nothing of theirs is
     // needed to show it, and the splash is what tells the player that the client has started.
+    // A splash whose window cannot be made ends the process (exit code 1, logged).
     void Show(int showCommand = SW_SHOWNORMAL);
 
 protected:

@@ -144,6 +144,7 @@ void LoginFrm::OnLoad() {
 
 void LoginFrm::OnUnload() {
     ::KillTimer(hWnd(), kPageTimer);
+    minimisePending_ = false;
     webBrowser1_.reset();
     picture1_.Destroy();
 }
@@ -178,15 +179,57 @@ void LoginFrm::OnPageTimeLimit() {
     LogError("LoginFrm: the login page did not complete within " +
              std::to_string(g_pageTimeLimitMs ? g_pageTimeLimitMs : kPageTimeLimitMs) +
              " ms: " + LoginPageUrl());
+    GiveUp();
+}
+
+void LoginFrm::GiveUp() {
+    ::KillTimer(hWnd(), kPageTimer);
     const bool starting = LoadFrm::Exists() && LoadFrm::Get().IsLoaded();
+    // The login has given up on the page: whatever it still does while the box is open (a late
+    // completion, an app://loadgame) must not act, so its browser goes first. A handler of the
+    // browser's own event may do this.
+    webBrowser1_.reset();
     ShowMessage(nullptr, kNoNetworkText, kPromptTitle, MB_ICONWARNING | MB_OK);
     if (starting) {
-        TerminateNow(); // as for an empty page: there is nothing to play without the server
+        TerminateNow(); // there is nothing to play without the server
     }
-    // Another account's login while the game runs: only the login pair goes.
+    // Another account's login while the game runs, or a later page of this login: only the
+    // login pair goes (the client ends when it was the last window).
     if (LoginBgFrm::Exists()) {
         LoginBgFrm::Get().Unload();
     }
+}
+
+void LoginFrm::Minimise() {
+    if (!LoginBgFrm::Exists() || !LoginBgFrm::Get().hWnd()) {
+        return;
+    }
+    HWND bg = LoginBgFrm::Get().hWnd();
+    if (::IsWindowVisible(bg)) {
+        ::ShowWindow(bg, SW_MINIMIZE);
+        return;
+    }
+    // Before the first completion the picture is still hidden, and minimising would show it:
+    // the pair comes up minimised then instead.
+    minimisePending_ = true;
+    Hide();
+}
+
+void LoginFrm::ShowPair() {
+    HWND bg = LoginBgFrm::Get().hWnd();
+    if (bg && ::IsWindowVisible(bg)) {
+        return;
+    }
+    if (!minimisePending_) {
+        LoginBgFrm::Get().Show(SW_SHOWNORMAL);
+        Show(SW_SHOWNORMAL);
+        return;
+    }
+    minimisePending_ = false;
+    LoginBgFrm::Get().Show(SW_SHOWMINNOACTIVE);
+    // Shown, then hidden with its minimised owner, so that it comes back when the owner does.
+    Show(SW_SHOWNA);
+    ::ShowOwnedPopups(LoginBgFrm::Get().hWnd(), FALSE);
 }
 
 void LoginFrm::OnBeforeNavigate2(const std::string& url, bool& cancel) {
@@ -200,9 +243,7 @@ void LoginFrm::OnBeforeNavigate2(const std::string& url, bool& cancel) {
         UnloadLoadingWindow();
         return;
     case AppCommand::Minimize:
-        if (LoginBgFrm::Exists() && LoginBgFrm::Get().hWnd()) {
-            ::ShowWindow(LoginBgFrm::Get().hWnd(), SW_MINIMIZE);
-        }
+        Minimise();
         return;
     case AppCommand::LoadGame: {
         std::optional<std::string> game = GameAddress(url);
@@ -236,15 +277,15 @@ void LoginFrm::OnDocumentComplete(const std::string& url) {
         return;
     }
     if (webBrowser1_->RootInnerHtml().empty()) {
-        ShowMessage(nullptr, kNoNetworkText, kPromptTitle, MB_ICONWARNING | MB_OK);
-        TerminateNow();
+        LogError("LoginFrm: the login page completed empty: " + url.substr(0, 256));
+        GiveUp();
+        return;
     }
     if (webBrowser1_->DocumentUrl().find(url) == std::string::npos) {
         return; // a frame has completed
     }
     ::KillTimer(hWnd(), kPageTimer);
-    LoginBgFrm::Get().Show(SW_SHOWNORMAL);
-    Show(SW_SHOWNORMAL);
+    ShowPair();
     UnloadLoadingWindow();
 }
 

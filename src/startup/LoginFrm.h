@@ -48,9 +48,17 @@ protected:
 private:
     LoginFrm();
     void OnPageTimeLimit();
+    // The login server cannot be reached: the player is told, then the client ends while it is
+    // still starting; otherwise only the login windows close.
+    void GiveUp();
+    void Minimise();
+    // The first top-level completion shows the pair (minimised when the page asked for it
+    // before); later ones leave it as the player put it.
+    void ShowPair();
 
     PictureBox picture1_;
     std::unique_ptr<IBrowser> webBrowser1_;
+    bool minimisePending_ = false;
 };
 
 } // namespace velm

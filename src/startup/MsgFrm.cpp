@@ -6,6 +6,8 @@
 #include "controls/RectRgn.h"
 #include "startup/Messages.h"
 
+#include <vector>
+
 namespace velm {
 namespace {
 
@@ -22,11 +24,42 @@ PropertyBag StoredDesign(const char* text) {
 // Label1, in pixels of the client area.
 constexpr RECT kLabel{24, 56, 24 + 209, 56 + 41};
 
+// The question on screen, if any.
+MsgFrm* g_open = nullptr;
+
+// The client's windows that the question disables, to enable them again afterwards.
+struct Disabled {
+    HWND dialog;
+    HWND owner;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK DisableOne(HWND h, LPARAM p) {
+    auto* d = reinterpret_cast<Disabled*>(p);
+    if (h != d->dialog && (h == d->owner || ::IsWindowVisible(h)) && ::IsWindowEnabled(h)) {
+        ::EnableWindow(h, FALSE);
+        d->windows.push_back(h);
+    }
+    return TRUE;
+}
+
 } // namespace
 
 MsgFrm::MsgFrm(bool& m_bExit) : exit_(m_bExit), canvas_(RGB(255, 255, 255)) {}
 
-MsgFrm::~MsgFrm() = default;
+MsgFrm::~MsgFrm() {
+    if (g_open == this) {
+        g_open = nullptr;
+    }
+}
+
+bool MsgFrm::BringOpenToFront() {
+    if (!g_open || !g_open->hWnd()) {
+        return false;
+    }
+    ::SetForegroundWindow(g_open->hWnd());
+    return true;
+}
 
 FormDesign MsgFrm::Design() const {
     FormDesign d;
@@ -136,14 +169,20 @@ LRESULT MsgFrm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void MsgFrm::ShowModal(HWND owner) {
+    // The tray's menu still works under the question, and so do posted close requests: they
+    // get the open question rather than a second one.
+    if (BringOpenToFront()) {
+        return;
+    }
     owner_ = owner && ::IsWindow(owner) ? owner : nullptr;
     if (!Load()) {
         return;
     }
-    bool ownerWasEnabled = false;
-    if (owner_) {
-        ownerWasEnabled = !::EnableWindow(owner_, FALSE);
-    }
+    g_open = this;
+    // Modal to every window of the client, as the system's message box is: another account's
+    // login windows included.
+    Disabled disabled{hWnd(), owner_, {}};
+    ::EnumThreadWindows(::GetCurrentThreadId(), &DisableOne, reinterpret_cast<LPARAM>(&disabled));
     ::ShowWindow(hWnd(), SW_SHOWNORMAL);
     ::SetForegroundWindow(hWnd());
     MSG m;
@@ -158,11 +197,14 @@ void MsgFrm::ShowModal(HWND owner) {
         }
         DispatchQueued(m);
     }
-    if (owner_ && ownerWasEnabled) {
-        ::EnableWindow(owner_, TRUE);
-        if (::IsWindowVisible(owner_)) {
-            ::SetForegroundWindow(owner_);
+    g_open = nullptr;
+    for (HWND w : disabled.windows) {
+        if (::IsWindow(w)) {
+            ::EnableWindow(w, TRUE);
         }
+    }
+    if (owner_ && ::IsWindowVisible(owner_)) {
+        ::SetForegroundWindow(owner_);
     }
 }
 

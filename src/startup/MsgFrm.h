@@ -16,9 +16,13 @@ public:
     explicit MsgFrm(bool& m_bExit);
     ~MsgFrm() override;
 
-    // Shows the dialog modally over `owner` (disabled meanwhile) and returns when the dialog has
-    // unloaded itself. Closing it by any other way than its buttons leaves the flag false.
+    // Shows the dialog modally over `owner` and returns when the dialog has unloaded itself;
+    // every window of the client is disabled meanwhile. Closing it by any other way than its
+    // buttons leaves the flag false. One question at a time: while one is open, this brings
+    // that one to the front and returns at once, the flag unchanged.
     void ShowModal(HWND owner);
+    // True (and the open question brought to the front) while a question is open.
+    static bool BringOpenToFront();
 
     // The controls, for inspection.
     BForm& BForm1() { return title_; }

@@ -9,14 +9,13 @@
 #include "download/Manifest.h"
 #include "startup/Messages.h"
 #include "startup/PublicData.h"
+#include "startup/UpdaterLaunch.h"
 #include "download/ReleaseVersion.h"
 #include "download/SignatureVerifier.h"
 #include "download/UpdateManifest.h"
 
 #include "Config.h"
 #include "UpdateKey.h"
-
-#include <shellapi.h>
 
 namespace velm {
 
@@ -41,44 +40,31 @@ bool DownloadManifest(CKoDownLoadFile& downloader, const std::string& local) {
     return ok;
 }
 
-void StartUpdater() {
-    std::string updater = GetTempDir() + "Update.exe";
-    SaveResToFile(101, "UPDATE", updater);
-    char exe[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string parameters = UpdaterParameters(exe);
-    ::ShellExecuteA(nullptr, "open", updater.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
-}
-
 namespace {
 
 // The updater's own checks, made before the player is asked: a question whose Yes can only end
 // in a refusal (or, for a forged or replayed manifest, should) is not asked.
-bool UpdaterWouldAccept(const std::string& path) {
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return false;
-    }
-    std::string bytes;
-    char buffer[16384];
-    DWORD got = 0;
-    while (bytes.size() <= kMaxManifestBytes &&
-           ::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) {
-        bytes.append(buffer, got);
-    }
+ManifestVersion UpdaterVerdict(std::string_view bytes) {
     UpdateManifest manifest;
     SignatureVerifier::PublicKey key{};
+    if (UpdateManifest::Parse(bytes, manifest) != ManifestError::None ||
+        !DecodeHex(kUpdatePublicKeyHex, key.data(), key.size()) ||
+        !SignatureVerifier(key).Verify(manifest.signedPart, manifest.signature)) {
+        return ManifestVersion::Unverified;
+    }
     std::optional<ReleaseVersion> own = ParseReleaseVersion(CurrentVersion());
-    return UpdateManifest::Parse(bytes, manifest) == ManifestError::None &&
-           DecodeHex(kUpdatePublicKeyHex, key.data(), key.size()) &&
-           SignatureVerifier(key).Verify(manifest.signedPart, manifest.signature) && own &&
-           MayReplace(manifest.version, *own, manifest.downgradeAllowed);
+    return own && MayReplace(manifest.version, *own, manifest.replaces) ? ManifestVersion::Different
+                                                                        : ManifestVersion::NotNewer;
+}
+
+void CannotStartUpdater(HWND owner) {
+    ShowMessage(owner, kUpdaterFailedText, kPromptTitle, MB_ICONWARNING | MB_OK);
 }
 
 } // namespace
 
 void DiscardUpdateBackup() {
+    RemoveUpdaterFolders();
     wchar_t exe[MAX_PATH] = {};
     DWORD length = ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
@@ -94,55 +80,84 @@ void DiscardUpdateBackup() {
     }
 }
 
-ManifestVersion ReadLocalManifest(const std::string& path) {
+LocalManifest ReadLocalManifest(const std::string& path) {
+    LocalManifest local;
     UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        return ManifestVersion::Missing;
+        return local;
     }
     ManifestReader reader;
     char buffer[16384];
     DWORD got = 0;
-    while (!reader.Done() && ::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) &&
-           got > 0) {
+    // The version line may lie anywhere in the file; the updater reads no more than its bound.
+    while ((!reader.Done() || local.bytes.size() <= kMaxManifestBytes) &&
+           ::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) {
         reader.Feed(std::string_view(buffer, got));
+        if (local.bytes.size() <= kMaxManifestBytes) {
+            local.bytes.append(buffer, got);
+        }
     }
     reader.Finish();
     if (!reader.Found()) {
-        return ManifestVersion::NoVersionLine;
+        local.version = ManifestVersion::NoVersionLine;
+    } else if (reader.ValueEquals(CurrentVersion())) {
+        local.version = ManifestVersion::Equal;
+    } else {
+        local.version = UpdaterVerdict(local.bytes);
     }
-    if (reader.ValueEquals(CurrentVersion())) {
-        return ManifestVersion::Equal;
-    }
-    file.reset();
-    return UpdaterWouldAccept(path) ? ManifestVersion::Different : ManifestVersion::Refused;
+    return local;
 }
 
 void CheckUpdateAtStartup(CKoDownLoadFile& downloader) {
-    std::string local = LocalManifestPath();
-    DownloadManifest(downloader, local);
-    if (ReadLocalManifest(local) != ManifestVersion::Different) {
+    std::string path = LocalManifestPath();
+    DownloadManifest(downloader, path);
+    LocalManifest local = ReadLocalManifest(path);
+    if (local.version != ManifestVersion::Different) {
         return;
     }
     if (ShowMessage(nullptr, kNewVersionText, kPromptTitle, MB_ICONQUESTION | MB_YESNO) != IDYES) {
         return;
     }
-    StartUpdater();
+    // This client runs well enough to start an update: the updater that installed it, waiting
+    // for its splash, is not to take the end of this process for a failed start.
+    DiscardUpdateBackup();
+    if (!StartUpdater(local.bytes)) {
+        CannotStartUpdater(nullptr);
+        return; // start-up goes on with this client
+    }
     TerminateNow();
 }
 
 void CheckUpdateFromMenu(CKoDownLoadFile& downloader, HWND owner,
                          const std::function<void()>& onUpdaterStarted) {
-    std::string local = LocalManifestPath();
-    DownloadManifest(downloader, local);
-    switch (ReadLocalManifest(local)) {
-    case ManifestVersion::Missing:
-    case ManifestVersion::Refused:
+    // The check lets messages run (the transfer, its boxes): a second request meanwhile would
+    // find the transfer busy and read whatever manifest an earlier run left.
+    static bool running = false;
+    if (running) {
+        return;
+    }
+    running = true;
+    struct Done {
+        ~Done() { running = false; }
+    } done;
+    std::string path = LocalManifestPath();
+    if (!DownloadManifest(downloader, path)) {
         ShowMessage(owner, kNoManifestText, kPromptTitle, MB_ICONWARNING | MB_OK);
+        return;
+    }
+    LocalManifest local = ReadLocalManifest(path);
+    switch (local.version) {
+    case ManifestVersion::Missing:
+        ShowMessage(owner, kNoManifestText, kPromptTitle, MB_ICONWARNING | MB_OK);
+        return;
+    case ManifestVersion::Unverified:
+        ShowMessage(owner, kUnverifiedText, kPromptTitle, MB_ICONWARNING | MB_OK);
         return;
     case ManifestVersion::NoVersionLine:
         return;
     case ManifestVersion::Equal:
+    case ManifestVersion::NotNewer:
         ShowMessage(owner, kUpToDateText, kPromptTitle, MB_ICONWARNING | MB_OK);
         return;
     case ManifestVersion::Different:
@@ -151,7 +166,10 @@ void CheckUpdateFromMenu(CKoDownLoadFile& downloader, HWND owner,
     if (ShowMessage(owner, kNewVersionText, kPromptTitle, MB_ICONQUESTION | MB_YESNO) != IDYES) {
         return;
     }
-    StartUpdater();
+    if (!StartUpdater(local.bytes)) {
+        CannotStartUpdater(owner);
+        return;
+    }
     if (onUpdaterStarted) {
         onUpdaterStarted();
     }

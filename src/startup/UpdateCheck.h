@@ -25,20 +25,28 @@ std::string ManifestUrl();
 bool DownloadManifest(CKoDownLoadFile& downloader, const std::string& local);
 std::string LocalManifestPath();
 std::string CurrentVersion();
-// Writes resource "UPDATE" 101 to the temporary directory as Update.exe and starts it with the
-// parameter string of this executable.
-void StartUpdater();
 
-// Refused: another version, but a manifest the updater would refuse (unsigned, forged, or not
-// newer than this client without saying that a roll-back is intended).
 // Removes the previous executable an update kept beside this one ("<exe>.old"), once this client
-// has shown that it starts.
+// has shown that it starts, and the folders earlier updaters ran from.
 void DiscardUpdateBackup();
 
-enum class ManifestVersion { Missing, NoVersionLine, Equal, Different, Refused };
+enum class ManifestVersion {
+    Missing,
+    NoVersionLine,
+    Equal,
+    Different,  // another version that the updater would install
+    NotNewer,   // validly signed, but neither newer nor a roll-back of this version
+    Unverified, // unsigned, malformed or not signed by the maintainers' key
+};
+struct LocalManifest {
+    ManifestVersion version = ManifestVersion::Missing;
+    // What was read (at most one byte past the largest manifest the updater reads): the bytes
+    // the updater is given, so it checks what this check checked.
+    std::string bytes;
+};
 // Reads the local manifest file's version line and compares it with CurrentVersion(); another
 // version counts only when the updater would install it.
-ManifestVersion ReadLocalManifest(const std::string& path);
+LocalManifest ReadLocalManifest(const std::string& path);
 
 // At start-up: silent when there is no manifest or the versions are equal; a different version
 // asks the player and, on Yes, starts the updater and ends the process at once.

@@ -55,7 +55,7 @@ CTabRect CTabCaptionCache::Clip(const CPixelView& view, const CTabRect& region) 
 
 bool CTabCaptionCache::Replay(Slot& slot, CPixelView view, const CTabRect& region) {
     const CTabRect r = Clip(view, region);
-    if (!(r == slot.region) || slot.after.empty() ||
+    if (!(region == slot.whole) || !(r == slot.region) || slot.after.empty() ||
         slot.before.size() != static_cast<std::size_t>(r.width) * r.height) {
         return false;
     }
@@ -75,6 +75,7 @@ bool CTabCaptionCache::Replay(Slot& slot, CPixelView view, const CTabRect& regio
 }
 
 void CTabCaptionCache::KeepBefore(Slot& slot, const CPixelView& view, const CTabRect& region) {
+    slot.whole = region;
     slot.region = Clip(view, region);
     CopyOut(view, slot.region, slot.before);
     slot.after.clear();

@@ -26,7 +26,9 @@ public:
         std::string ansi;
         std::int32_t textWidth = 0;
         std::int32_t textHeight = 0;
-        // The last drawing: the clipped rectangle, the pixels beneath it before and after.
+        // The last drawing: the caption's whole rectangle (the text is placed within it), its
+        // clipped part, and the pixels beneath that part before and after.
+        CTabRect whole{0, 0, 0, 0};
         CTabRect region{0, 0, 0, 0};
         std::vector<std::uint32_t> before;
         std::vector<std::uint32_t> after;
@@ -46,8 +48,8 @@ public:
 
     // `region` clipped to the view: what a drawing clipped to `region` may change.
     static CTabRect Clip(const CPixelView& view, const CTabRect& region);
-    // Copies the kept drawing of `slot` into the view when it was made in `region` over the
-    // pixels that lie there now; false (and nothing changed) otherwise.
+    // Copies the kept drawing of `slot` into the view when it was made in the same whole
+    // `region` over the pixels that lie there now; false (and nothing changed) otherwise.
     static bool Replay(Slot& slot, CPixelView view, const CTabRect& region);
     // Keeps the pixels of `region` before the caption is drawn, and after.
     static void KeepBefore(Slot& slot, const CPixelView& view, const CTabRect& region);

@@ -520,17 +520,19 @@ LRESULT uTab::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDBLCLK: {
-        const std::int16_t button = (msg == WM_LBUTTONDOWN)                              ? 1
-                                    : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) ? 2
-                                                                                         : 4;
+    case WM_MBUTTONDOWN: {
+        const std::int16_t button = msg == WM_LBUTTONDOWN ? 1 : msg == WM_RBUTTONDOWN ? 2 : 4;
         ::SetCapture(hWnd());
         last_ = {button, mouse.shift, x, y};
         Press(button, last_.shift, x, y);
         return 0;
     }
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+        // A double click of the other buttons is one too, as in the image button and the title
+        // bar; its press is this message's.
+        last_ = {static_cast<std::int16_t>(msg == WM_RBUTTONDBLCLK ? 2 : 4), mouse.shift, x, y};
+        [[fallthrough]];
     case WM_LBUTTONDBLCLK:
         ::SetCapture(hWnd());
         DblClick();

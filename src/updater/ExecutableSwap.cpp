@@ -7,6 +7,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace velm {
 namespace {
 
@@ -37,8 +40,7 @@ bool MoveOver(const std::wstring& from, const std::wstring& to) {
     return false;
 }
 
-// A downloaded file may still sit in the system's cache; renamed over the client before it reached
-// the disk, a power cut would leave a client of zeros.
+// A copy may still sit in the system's cache; a power cut would leave a backup of zeros.
 bool Flush(const std::wstring& path) {
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -47,6 +49,24 @@ bool Flush(const std::wstring& path) {
         return false;
     }
     return true;
+}
+
+// Renames the open file `file` to `to`, replacing what is there, in one step. Done through the
+// handle, so the file renamed is the one that was opened and checked, whatever else happened to
+// its name.
+bool RenameOver(HANDLE file, const std::wstring& to) {
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + to.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+    std::copy(to.begin(), to.end(), info->FileName);
+    if (::SetFileInformationByHandle(file, FileRenameInfo, info,
+                                     static_cast<DWORD>(buffer.size()))) {
+        return true;
+    }
+    LogCallFailed("SetFileInformationByHandle " + Narrow(to), ::GetLastError());
+    return false;
 }
 
 // A second name for the previous executable; where the volume has no hard links, a flushed copy.
@@ -118,10 +138,27 @@ bool ExecutableSwap::Recover() {
     return MoveOver(backup_, exe_);
 }
 
+bool ExecutableSwap::HoldStaged() {
+    stagedFile_.reset(::CreateFileW(staged_.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+    if (!stagedFile_) {
+        LogCallFailed("CreateFileW " + Narrow(staged_), ::GetLastError());
+        return false;
+    }
+    return true;
+}
+
 ExecutableSwap::Result ExecutableSwap::Install() {
     installed_ = false;
     Recover();
-    if (!Flush(staged_)) {
+    if (!stagedFile_ && !HoldStaged()) {
+        return Result::NotReplaced;
+    }
+    // A downloaded file may still sit in the system's cache; renamed over the client before it
+    // reached the disk, a power cut would leave a client of zeros.
+    if (!::FlushFileBuffers(stagedFile_.get())) {
+        LogCallFailed("FlushFileBuffers " + Narrow(staged_), ::GetLastError());
         return Result::NotReplaced;
     }
     Reached(Step::Flushed);
@@ -137,10 +174,11 @@ ExecutableSwap::Result ExecutableSwap::Install() {
     Reached(Step::BackedUp);
     // A read-only file cannot be renamed over; the attribute is the player's, not a lock.
     ::SetFileAttributesW(exe_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!MoveOver(staged_, exe_)) {
+    if (!RenameOver(stagedFile_.get(), exe_)) {
         Remove(backup_);
         return Result::NotReplaced;
     }
+    stagedFile_.reset();
     Reached(Step::Replaced);
     installed_ = true;
     return Result::Installed;
@@ -158,6 +196,7 @@ bool ExecutableSwap::RollBack() {
 }
 
 void ExecutableSwap::DiscardStaged() {
+    stagedFile_.reset();
     Remove(staged_);
 }
 

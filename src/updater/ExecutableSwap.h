@@ -11,6 +11,8 @@
 // previous or the new program, and Recover() puts the backup back where neither is there.
 #pragma once
 
+#include "base/Handles.h"
+
 #include <functional>
 #include <string>
 
@@ -48,6 +50,13 @@ public:
     // Removes the staged file (after a failed or refused download).
     void DiscardStaged();
 
+    // Opens the downloaded file and keeps it open, letting others read it but not write, delete
+    // or rename it, until it has become the executable or been discarded: what is checked is then
+    // what is installed. False when it cannot be opened so.
+    bool HoldStaged();
+    // The held staged file, open for reading (null before HoldStaged).
+    HANDLE StagedFile() const noexcept { return stagedFile_.get(); }
+
     // The steps of Install, for tests that stop the updater between them the way a power cut
     // would. Never set in the product.
     enum class Step { Flushed, BackedUp, Replaced };
@@ -61,6 +70,7 @@ private:
     }
 
     bool installed_ = false;
+    UniqueFile stagedFile_;
     std::wstring exe_;
     std::wstring staged_;
     std::wstring backup_;

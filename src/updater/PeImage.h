@@ -5,7 +5,9 @@
 #include "download/ReleaseVersion.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace velm {
@@ -23,6 +25,15 @@ std::optional<std::uint16_t> PeMachine(std::string_view head);
 // The file version of a version resource (the bytes of resource RT_VERSION 1): the four parts of
 // its fixed file information. Empty when the bytes are not such a resource.
 std::optional<ReleaseVersion> FixedFileVersion(std::string_view resource);
+
+// Reads `size` bytes at `offset` of a program file into `out`; false when the file is shorter.
+using ReadProgramBytes =
+    std::function<bool(std::uint64_t offset, std::size_t size, std::string& out)>;
+
+// The file version of a program file's version resource (RT_VERSION 1, its first language), found
+// through the file's own headers, sections and resource directory without loading or running any
+// of it. Empty when the file has no such resource or its headers do not hold together.
+std::optional<ReleaseVersion> ProgramFileVersion(const ReadProgramBytes& read);
 
 // The machine this program itself was built for.
 constexpr std::uint16_t OwnMachine() {

@@ -29,27 +29,36 @@ bool ReadSmallFile(const std::wstring& path, std::size_t limit, std::string& byt
     return true;
 }
 
+// Reads a program file through an open handle, at any offset.
+ReadProgramBytes FileReader(HANDLE file) {
+    return [file](std::uint64_t offset, std::size_t size, std::string& out) {
+        out.assign(size, '\0');
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD got = 0;
+        if (size > 0 && !::ReadFile(file, out.data(), static_cast<DWORD>(size), &got, &at)) {
+            got = 0;
+        }
+        out.resize(got);
+        return got == size;
+    };
+}
+
 // The file version of the program at `path`, read from its resources without running any of it.
 // Empty for a missing file or one without a version resource.
 std::optional<ReleaseVersion> InstalledVersion(const std::wstring& path) {
     if (!IsOwnProgram(path)) {
         return std::nullopt;
     }
-    UniqueModule image(::LoadLibraryExW(path.c_str(), nullptr,
-                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-    if (!image) {
-        LogCallFailed("LoadLibraryExW " + Narrow(path), ::GetLastError());
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        LogCallFailed("CreateFileW " + Narrow(path), ::GetLastError());
         return std::nullopt;
     }
-    // RT_VERSION: 16; the header spells it only as a narrow string.
-    HRSRC found = ::FindResourceW(image.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16));
-    HGLOBAL loaded = found ? ::LoadResource(image.get(), found) : nullptr;
-    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-    if (!bytes) {
-        return std::nullopt;
-    }
-    return FixedFileVersion(
-        std::string_view(static_cast<const char*>(bytes), ::SizeofResource(image.get(), found)));
+    return ProgramFileVersion(FileReader(file.get()));
 }
 
 std::string AnsiPath(const std::wstring& path) {
@@ -59,12 +68,15 @@ std::string AnsiPath(const std::wstring& path) {
 // Whether the previous client is in place and unchanged after this outcome, and whether to start
 // it again so the player is not left without a running client.
 bool ClientUnchanged(UpdateOutcome outcome) {
-    return outcome != UpdateOutcome::StartFailed && outcome != UpdateOutcome::Lost;
+    return outcome != UpdateOutcome::StartFailed && outcome != UpdateOutcome::ExitedEarly &&
+           outcome != UpdateOutcome::Lost && outcome != UpdateOutcome::AlreadyRunning;
 }
 bool RestartClient(UpdateOutcome outcome) {
-    // Still running: a client is up already. Lost: there is nothing sound to start.
+    // Still running: a client is up already. Lost: there is nothing sound to start. Another
+    // updater at work starts the client itself when it is done.
     return outcome != UpdateOutcome::StillRunning && outcome != UpdateOutcome::Lost &&
-           outcome != UpdateOutcome::BadParameters && outcome != UpdateOutcome::Updated;
+           outcome != UpdateOutcome::BadParameters && outcome != UpdateOutcome::Updated &&
+           outcome != UpdateOutcome::AlreadyRunning;
 }
 
 const char* OutcomeText(UpdateOutcome outcome) {
@@ -73,6 +85,8 @@ const char* OutcomeText(UpdateOutcome outcome) {
         return "";
     case UpdateOutcome::BadParameters:
         return kBadParameters;
+    case UpdateOutcome::AlreadyRunning:
+        return kAlreadyRunning;
     case UpdateOutcome::NoManifest:
         return kNoManifest;
     case UpdateOutcome::BadManifest:
@@ -91,10 +105,14 @@ const char* OutcomeText(UpdateOutcome outcome) {
         return kDigestMismatch;
     case UpdateOutcome::WrongMachine:
         return kWrongMachine;
+    case UpdateOutcome::VersionMismatch:
+        return kVersionMismatch;
     case UpdateOutcome::NotReplaced:
         return kNotReplaced;
     case UpdateOutcome::StartFailed:
         return kStartFailed;
+    case UpdateOutcome::ExitedEarly:
+        return kExitedEarly;
     case UpdateOutcome::Lost:
         return kLost;
     }
@@ -109,18 +127,19 @@ Updater::Updater(UpdaterOptions options) : options_(std::move(options)) {
     }
 }
 
-bool Updater::LaunchProcess(const std::wstring& executable, const std::wstring& directory) {
+UniqueKernelHandle Updater::LaunchProcess(const std::wstring& executable,
+                                          const std::wstring& directory) {
     std::wstring commandLine = L"\"" + executable + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
     if (!::CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                           nullptr, directory.c_str(), &startup, &process)) {
-        return false;
+        LogCallFailed("CreateProcessW " + Narrow(executable), ::GetLastError());
+        return UniqueKernelHandle();
     }
-    UniqueKernelHandle processHandle(process.hProcess);
     UniqueKernelHandle threadHandle(process.hThread);
-    return true;
+    return UniqueKernelHandle(process.hProcess);
 }
 
 UpdateOutcome Updater::Run(std::wstring_view parameters, const std::wstring& manifestPath) {
@@ -135,6 +154,18 @@ UpdateOutcome Updater::Run(std::wstring_view parameters, const std::wstring& man
         ShowMessage(nullptr, kBadParameters, kUpdaterTitle, MB_ICONWARNING | MB_OK);
         return UpdateOutcome::BadParameters;
     }
+    // Two updaters would remove each other's staged file and backup.
+    UniqueKernelHandle alone(::CreateMutexW(nullptr, FALSE, kUpdaterMutexName));
+    const DWORD owned =
+        alone ? ::WaitForSingleObject(alone.get(), kUpdaterHandoverMs) : WAIT_FAILED;
+    if (owned != WAIT_OBJECT_0 && owned != WAIT_ABANDONED) {
+        ShowMessage(nullptr, kAlreadyRunning, kUpdaterTitle, MB_ICONWARNING | MB_OK);
+        return UpdateOutcome::AlreadyRunning;
+    }
+    struct Release {
+        HANDLE mutex;
+        ~Release() { ::ReleaseMutex(mutex); }
+    } release{alone.get()};
     frm_.Cancel = [this] {
         cancelled_ = true;
         downloader_.StopDownLoad();
@@ -153,7 +184,7 @@ UpdateOutcome Updater::Run(std::wstring_view parameters, const std::wstring& man
         Report(outcome, swap);
         if (RestartClient(outcome) &&
             ::GetFileAttributesW(args->executable.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            options_.launch(args->executable, args->directory);
+            options_.launch(args->executable, args->directory).reset();
         }
     }
     frm_.Unload();
@@ -181,7 +212,7 @@ UpdateOutcome Updater::Steps(const UpdaterArguments& args, const std::wstring& m
     // A client without a readable version (none there at all) has nothing a release could
     // downgrade.
     const ReleaseVersion installed = InstalledVersion(swap.Executable()).value_or(ReleaseVersion{});
-    if (!MayReplace(manifest_.version, installed, manifest_.downgradeAllowed)) {
+    if (!MayReplace(manifest_.version, installed, manifest_.replaces)) {
         return UpdateOutcome::NotNewer;
     }
 
@@ -251,9 +282,14 @@ UpdateOutcome Updater::Download(ExecutableSwap& swap) {
     }
     frm_.SetStatus(kStatusVerifying);
     PumpFor(0);
+    // From the check to the swap nobody else may write the file: what is checked is what is
+    // installed.
+    if (!swap.HoldStaged()) {
+        return UpdateOutcome::DownloadFailed;
+    }
     Sha256::Digest digest{};
     std::uint64_t size = 0;
-    if (!Sha256::OfFile(swap.Staged(), digest, size)) {
+    if (!Sha256::OfOpenFile(swap.StagedFile(), digest, size)) {
         return UpdateOutcome::DownloadFailed;
     }
     if (size != manifest_.size || digest != manifest_.sha256) {
@@ -261,9 +297,17 @@ UpdateOutcome Updater::Download(ExecutableSwap& swap) {
     }
     // A correctly signed release for the other processor would replace a working client with
     // one that cannot start here (or runs as a different program than the player installed).
+    const ReadProgramBytes read = FileReader(swap.StagedFile());
     std::string head;
-    if (!ReadSmallFile(swap.Staged(), kPeHeadBytes, head) || PeMachine(head) != OwnMachine()) {
+    read(0, kPeHeadBytes, head);
+    if (PeMachine(head) != OwnMachine()) {
         return UpdateOutcome::WrongMachine;
+    }
+    // A release whose own version is not the manifest's would be offered again by every start of
+    // the client it installs.
+    const std::optional<ReleaseVersion> own = ProgramFileVersion(read);
+    if (!own || own != ParseReleaseVersion(manifest_.version)) {
+        return UpdateOutcome::VersionMismatch;
     }
     return cancelled_ ? UpdateOutcome::Cancelled : UpdateOutcome::Updated;
 }
@@ -285,8 +329,38 @@ UpdateOutcome Updater::Install(ExecutableSwap& swap, const UpdaterArguments& arg
     }
     frm_.SetStatus(kStatusStarting);
     PumpFor(0);
-    if (!options_.launch(args.executable, args.directory)) {
+    UniqueKernelHandle process = options_.launch(args.executable, args.directory);
+    if (!process) {
         return swap.RollBack() ? UpdateOutcome::StartFailed : UpdateOutcome::Lost;
+    }
+    return AwaitSplash(process.get(), swap);
+}
+
+UpdateOutcome Updater::AwaitSplash(HANDLE process, ExecutableSwap& swap) {
+    // The new client removes the backup once its splash is up; until then a client that ends
+    // (a crash, a missing library) has not shown that the release works here.
+    auto shown = [&swap] {
+        return ::GetFileAttributesW(swap.Backup().c_str()) == INVALID_FILE_ATTRIBUTES;
+    };
+    const DWORD start = ::GetTickCount();
+    while (!shown()) {
+        if (::WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
+            if (shown()) {
+                break;
+            }
+            // An image that has just ended may be let go of a moment later.
+            for (int attempt = 0; attempt < 20; ++attempt) {
+                if (swap.RollBack()) {
+                    return UpdateOutcome::ExitedEarly;
+                }
+                PumpFor(options_.pollMs);
+            }
+            return UpdateOutcome::Lost;
+        }
+        if (::GetTickCount() - start >= options_.splashWaitMs) {
+            break; // still starting: the client removes the backup when it gets there
+        }
+        PumpFor(options_.pollMs);
     }
     swap.Commit();
     return UpdateOutcome::Updated;

@@ -4,6 +4,7 @@
 // in place and says what happened.
 #pragma once
 
+#include "base/Handles.h"
 #include "download/CKoDownLoadFile.h"
 #include "updater/ExecutableSwap.h"
 #include "download/SignatureVerifier.h"
@@ -24,13 +25,26 @@ struct UpdaterOptions {
     // How long to wait for the client to let go of its executable before asking the player.
     DWORD waitMs = 10000;
     DWORD pollMs = 100;
-    // Starts the client; the default creates the process in the client's directory.
-    std::function<bool(const std::wstring& executable, const std::wstring& directory)> launch;
+    // How long a started client may take to show its splash (it removes the backup then). While
+    // it runs and has not shown it, the backup stays, and a client that ends first is rolled back;
+    // past this the backup is left to the client.
+    DWORD splashWaitMs = 120000;
+    // Starts the client; the default creates the process in the client's directory. Returns the
+    // process, or nothing when it could not be started.
+    std::function<UniqueKernelHandle(const std::wstring& executable, const std::wstring& directory)>
+        launch;
 };
+
+// Held by the updater that runs; a second one ends at once instead of working on the same files.
+inline constexpr const wchar_t* kUpdaterMutexName = L"Local\\velm.Update";
+// How long a second updater waits for the first to end (the first may be just finishing: an
+// updated client can start an updater of its own before the first has seen its splash).
+inline constexpr DWORD kUpdaterHandoverMs = 3000;
 
 enum class UpdateOutcome {
     Updated,
     BadParameters,
+    AlreadyRunning,
     NoManifest,
     BadManifest,
     BadSignature,
@@ -40,8 +54,10 @@ enum class UpdateOutcome {
     DownloadFailed,
     DigestMismatch,
     WrongMachine,
+    VersionMismatch,
     NotReplaced,
     StartFailed,
+    ExitedEarly,
     Lost,
 };
 
@@ -54,7 +70,8 @@ public:
     // What the last run read from the manifest (empty before the manifest was read).
     const UpdateManifest& Manifest() const noexcept { return manifest_; }
 
-    static bool LaunchProcess(const std::wstring& executable, const std::wstring& directory);
+    static UniqueKernelHandle LaunchProcess(const std::wstring& executable,
+                                            const std::wstring& directory);
 
 private:
     UpdateOutcome Steps(const UpdaterArguments& args, const std::wstring& manifestPath,
@@ -62,6 +79,7 @@ private:
     UpdateOutcome WaitForClient(ExecutableSwap& swap);
     UpdateOutcome Download(ExecutableSwap& swap);
     UpdateOutcome Install(ExecutableSwap& swap, const UpdaterArguments& args);
+    UpdateOutcome AwaitSplash(HANDLE process, ExecutableSwap& swap);
     void Report(UpdateOutcome outcome, const ExecutableSwap& swap);
     void PumpFor(DWORD ms);
 

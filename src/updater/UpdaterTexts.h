@@ -23,6 +23,8 @@ inline constexpr const char* kAskStillRunning = "客户端程序仍在运行，�
 inline constexpr const char* kUnchanged = "\r\n原来的客户端没有任何改动。";
 inline constexpr const char* kBadParameters =
     "更新程序的启动参数无效，请从客户端中启动更新。\r\n没有做任何改动。";
+inline constexpr const char* kAlreadyRunning =
+    "另一个更新程序正在运行，请等待它完成。\r\n此次没有做任何改动。";
 inline constexpr const char* kNoManifest = "未找到更新信息（update.txt），无法更新。";
 inline constexpr const char* kBadManifest = "更新信息的格式无效，已拒绝此次更新。";
 inline constexpr const char* kBadSignature = "更新信息的数字签名无效，已拒绝此次更新。";
@@ -35,8 +37,12 @@ inline constexpr const char* kDigestMismatch =
     "下载的新版本与更新信息不符（文件大小或校验值不同），已拒绝此次更新。";
 inline constexpr const char* kWrongMachine =
     "下载的新版本不是为本机客户端的处理器类型（32 位或 64 位）构建的，已拒绝此次更新。";
+inline constexpr const char* kVersionMismatch =
+    "下载的新版本的版本号与更新信息不符，已拒绝此次更新。";
 inline constexpr const char* kNotReplaced = "无法替换客户端程序，已放弃此次更新。";
 inline constexpr const char* kStartFailed = "新版本无法启动，已恢复原来的客户端。";
+inline constexpr const char* kExitedEarly =
+    "新版本启动后未能正常运行就退出了，已恢复原来的客户端。";
 inline constexpr const char* kLost =
     "无法恢复原来的客户端程序，请重新安装客户端。\r\n原来的程序已保存为：";
 

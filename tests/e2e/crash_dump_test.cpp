@@ -1,7 +1,7 @@
 // A program that fails with an exception nothing handles leaves a minidump in
-// %LOCALAPPDATA%\OrvikVelmora\crashes\ naming the failing thread, keeps the newest five, and ends.
-// The tests' builds of both programs fail on request (VELM_CRASH_TEST); the players' do not know
-// the request.
+// <local application data>\OrvikVelmora\crashes\ naming the failing thread, keeps the newest
+// five, and ends. The tests' builds of both programs fail on request (VELM_CRASH_TEST); the
+// players' do not know the request.
 #include "Config.h"
 #include "base/Text.h"
 #include "support/WinTest.h"
@@ -116,39 +116,53 @@ std::vector<std::string> Dumps(const std::string& folder) {
     return names;
 }
 
-// Wine's counterpart of the system's "stopped working" box: its debugger's crash dialog, which
-// would wait for a person. Off while alive; the debugger still ends the failed program.
-class NoCrashDialog {
+// A value of the user's registry set while alive, then put back as it was (or removed).
+class UserSetting {
 public:
-    NoCrashDialog() {
-        EXPECT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0,
+    UserSetting(const wchar_t* key, const wchar_t* value, DWORD type, const std::string& data)
+        : value_(value) {
+        EXPECT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0,
                                     KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr),
                   ERROR_SUCCESS);
-        DWORD size = sizeof(previous_);
-        had_ = ::RegQueryValueExW(key_, kValue, nullptr, nullptr,
-                                  reinterpret_cast<BYTE*>(&previous_), &size) == ERROR_SUCCESS;
-        const DWORD off = 0;
-        EXPECT_EQ(::RegSetValueExW(key_, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off),
-                                   sizeof(off)),
+        DWORD size = 0;
+        if (::RegQueryValueExW(key_, value, nullptr, &previousType_, nullptr, &size) ==
+            ERROR_SUCCESS) {
+            previous_.resize(size);
+            had_ = ::RegQueryValueExW(key_, value, nullptr, &previousType_,
+                                      reinterpret_cast<BYTE*>(previous_.data()),
+                                      &size) == ERROR_SUCCESS;
+        }
+        EXPECT_EQ(::RegSetValueExW(key_, value, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                                   static_cast<DWORD>(data.size())),
                   ERROR_SUCCESS);
     }
-    ~NoCrashDialog() {
+    ~UserSetting() {
         if (had_) {
-            ::RegSetValueExW(key_, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous_),
-                             sizeof(previous_));
+            ::RegSetValueExW(key_, value_, 0, previousType_,
+                             reinterpret_cast<const BYTE*>(previous_.data()),
+                             static_cast<DWORD>(previous_.size()));
         } else {
-            ::RegDeleteValueW(key_, kValue);
+            ::RegDeleteValueW(key_, value_);
         }
         ::RegCloseKey(key_);
     }
-    NoCrashDialog(const NoCrashDialog&) = delete;
-    NoCrashDialog& operator=(const NoCrashDialog&) = delete;
+    UserSetting(const UserSetting&) = delete;
+    UserSetting& operator=(const UserSetting&) = delete;
+
+    static std::string Dword(DWORD v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
+    // A folder's path without its trailing backslash, as the system keeps folders.
+    static std::string Folder(std::wstring t) {
+        if (!t.empty() && t.back() == L'\\') {
+            t.pop_back();
+        }
+        return std::string(reinterpret_cast<const char*>(t.c_str()), (t.size() + 1) * 2);
+    }
 
 private:
-    static constexpr const wchar_t* kKey = L"Software\\Wine\\WineDbg";
-    static constexpr const wchar_t* kValue = L"ShowCrashDialog";
+    const wchar_t* value_;
     HKEY key_ = nullptr;
-    DWORD previous_ = 0;
+    DWORD previousType_ = 0;
+    std::string previous_;
     bool had_ = false;
 };
 
@@ -158,7 +172,7 @@ protected:
     // true when it ended by itself.
     bool RunToCrash(const std::wstring& exe) {
         if (!child.Start(exe, L"",
-                         {{L"LOCALAPPDATA", local.wpath()}, {L"VELM_CRASH_TEST", L"1"}})) {
+                         {{L"LOCALAPPDATA", inherited.wpath()}, {L"VELM_CRASH_TEST", L"1"}})) {
             return false;
         }
         if (!child.Wait(60000)) {
@@ -169,8 +183,17 @@ protected:
     }
     std::string Crashes() const { return local.path() + "OrvikVelmora\\crashes\\"; }
 
-    NoCrashDialog wine;
+    // Wine's counterpart of the system's "stopped working" box: its debugger's crash dialog,
+    // which would wait for a person. Off while alive; the debugger still ends the failed program.
+    UserSetting wine{L"Software\\Wine\\WineDbg", L"ShowCrashDialog", REG_DWORD,
+                     UserSetting::Dword(0)};
     TempDir local;
+    // The user's local application data folder as the system names it; the variable a parent
+    // hands down names another.
+    UserSetting knownFolder{
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+        L"Local AppData", REG_EXPAND_SZ, UserSetting::Folder(local.wpath())};
+    TempDir inherited;
     ChildProcess child;
 };
 
@@ -208,6 +231,8 @@ TEST_F(CrashDump, TheClientLeavesADumpOfTheFailingThreadAndKeepsTheNewestFive) {
         << written;
     EXPECT_TRUE(FileExists(Crashes() + "notes.txt"));
     ExpectDumpOfTheFailure(ReadFileBytes(Crashes() + written), L"velm.exe");
+    EXPECT_FALSE(FileExists(inherited.path() + "OrvikVelmora"))
+        << "the folder comes from the system, not from the inherited variable";
 }
 
 TEST_F(CrashDump, TheUpdaterLeavesADumpOfTheFailingThread) {

@@ -63,9 +63,10 @@ bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
 
 TEST(Installer, SilentInstallStartsAndSilentUninstallRemovesIt) {
     ASSERT_TRUE(DemoReset()) << "the demo server is not running";
+    // The default tree's installer trusts the development key: its name says so.
     const std::string setup =
-        FromUnixPath(std::string(VELM_BINARY_DIR) + "/velm-setup-" VELM_VERSION_TEXT +
-                     (sizeof(void*) == 4 ? "" : "-x64") + ".exe");
+        FromUnixPath(std::string(VELM_BINARY_DIR) + "/velm-setup-" + VELM_VERSION_TEXT +
+                     (sizeof(void*) == 4 ? "" : "-x64") + "-dev.exe");
     ASSERT_TRUE(FileExists(setup)) << "the normal build makes the installer: " << setup;
     const std::string local = Folder(CSIDL_LOCAL_APPDATA);
     const std::string programs = Folder(CSIDL_PROGRAMS);
@@ -112,10 +113,16 @@ TEST(Installer, SilentInstallStartsAndSilentUninstallRemovesIt) {
     wchar_t tempPath[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, tempPath);
     const std::string temp = Narrow(tempPath);
-    const std::string leftovers[] = {temp + "velm.ico", temp + "update.txt", temp + "Update.exe"};
+    const std::string updater = temp + "velm-update-0123456789ab\\";
+    ASSERT_TRUE(::CreateDirectoryW(Widen(updater).c_str(), nullptr));
+    const std::string leftovers[] = {temp + "velm.ico", temp + "update.txt", updater + "Update.exe",
+                                     updater + "update.txt"};
     for (const std::string& file : leftovers) {
         ASSERT_TRUE(WriteFileBytes(file, "written by the client"));
     }
+    // Not the client's: another program's file of the updater's old name stays.
+    const std::string foreign = temp + "Update.exe";
+    ASSERT_TRUE(WriteFileBytes(foreign, "someone else's"));
     ::SetFileAttributesW(Widen(temp + "update.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
     // A crash dump (README, "Crash dumps"), in the folder the programs make beside the client.
     ASSERT_TRUE(::CreateDirectoryW(Widen(dir + "crashes").c_str(), nullptr));
@@ -147,6 +154,9 @@ TEST(Installer, SilentInstallStartsAndSilentUninstallRemovesIt) {
     for (const std::string& file : leftovers) {
         EXPECT_TRUE(WaitUntil([&] { return !Exists(file); }, 10000)) << file;
     }
+    EXPECT_TRUE(WaitUntil([&] { return !Exists(updater); }, 10000)) << updater;
+    EXPECT_TRUE(Exists(foreign));
+    ::DeleteFileW(Widen(foreign).c_str());
     EXPECT_NE(::RegGetValueW(HKEY_CURRENT_USER, emulationKey, L"velm.exe", RRF_RT_REG_DWORD,
                              nullptr, &mode, nullptr),
               ERROR_SUCCESS)

@@ -4,11 +4,14 @@
 #include "mainwindow/WebMainFrm.h"
 
 #include "Config.h"
+#include "base/Log.h"
 #include "base/Text.h"
 #include "frame/CSubclass.h"
 #include "frame/cFormSubclass.h"
 #include "frame/cSetStyle.h"
+#include "mainwindow/MainMessages.h"
 #include "mainwindow/Screenshot.h"
+#include "startup/Messages.h"
 #include "startup/PublicData.h"
 #include "startup/UpdateCheck.h"
 #include "tabstrip/ITabForm.h"
@@ -20,6 +23,8 @@
 #include <gtest/gtest.h>
 
 #include <ddeml.h>
+
+#include <algorithm>
 
 namespace velm {
 namespace {
@@ -234,6 +239,48 @@ TEST_F(MainWindow, DdeCommandRestoresAMinimisedWindowAndOpensTheTab) {
     EXPECT_EQ(Tabs().Selected(), 1);
 }
 
+// Any local program may send addresses: a flood opens at most 64 tabs and logs one line.
+TEST_F(MainWindow, DdeOpensAtMostSixtyFourTabs) {
+    std::vector<std::string> log;
+    LogSink previous = SetLogSink([&](const std::string& e) { log.push_back(e); });
+    int accepted = 0;
+    bool done = false;
+    {
+        Later client(0, [&] {
+            DWORD inst = 0;
+            ::DdeInitializeW(&inst, nullptr, APPCMD_CLIENTONLY, 0);
+            HSZ service = ::DdeCreateStringHandleW(inst, L"velm", CP_WINUNICODE);
+            HSZ topic = ::DdeCreateStringHandleW(inst, L"MarluneDDE", CP_WINUNICODE);
+            if (HCONV conv = ::DdeConnect(inst, service, topic, nullptr)) {
+                for (int i = 1; i <= 70; ++i) {
+                    std::wstring command = Widen(kGame2 + "?n=" + std::to_string(i));
+                    DWORD result = 0;
+                    if (::DdeClientTransaction(
+                            reinterpret_cast<BYTE*>(command.data()),
+                            static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)), conv,
+                            nullptr, 0, XTYP_EXECUTE, 10000, &result)) {
+                        ++accepted;
+                    }
+                }
+                ::DdeDisconnect(conv);
+            }
+            ::DdeFreeStringHandle(inst, service);
+            ::DdeFreeStringHandle(inst, topic);
+            ::DdeUninitialize(inst);
+            done = true;
+        });
+        PumpUntil([&] { return done; }, 120000);
+    }
+    SetLogSink(previous);
+    EXPECT_EQ(accepted, 63);
+    EXPECT_EQ(Tabs().Count(), 64);
+    EXPECT_EQ(Tabs().Selected(), 63) << "the last tab opened stays selected";
+    EXPECT_EQ(
+        std::count_if(log.begin(), log.end(),
+                      [](const std::string& e) { return e.find("64 tabs") != std::string::npos; }),
+        1);
+}
+
 TEST_F(MainWindow, MenuCommands) {
     HWND h = main->hWnd();
     main->RunMenuCommand(WebMainFrm::kVersion);
@@ -314,6 +361,50 @@ TEST_F(MainWindow, MenuCommands) {
     ::SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
     EXPECT_EQ(text, Widen("暂时无法获取更新信息，请稍后再试！"));
     EXPECT_TRUE(::IsWindow(h));
+}
+
+// The boxes one 更新 command shows, each answered (No to a question), in order.
+std::vector<std::wstring> UpdateBoxes(WebMainFrm& main) {
+    std::vector<std::wstring> texts;
+    {
+        Later answer(0, [&] {
+            while (HWND box = WaitForDialog(Widen("提示"), ::GetCurrentProcessId(), 3000)) {
+                texts.push_back(MessageBoxText(box));
+                PressButton(box, MessageBoxButtons(box).size() == 2 ? IDNO : IDOK);
+                for (int i = 0; i < 100 && ::IsWindow(box); ++i) {
+                    ::Sleep(20);
+                }
+            }
+        });
+        main.RunMenuCommand(WebMainFrm::kUpdate);
+    }
+    return texts;
+}
+
+WebMainFrm* g_again = nullptr;
+void CALLBACK UpdateAgain(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    g_again->RunMenuCommand(WebMainFrm::kUpdate);
+}
+
+TEST_F(MainWindow, UpdateCommandSaysWhatBecameOfTheManifest) {
+    using Texts = std::vector<std::wstring>;
+    ASSERT_TRUE(DemoSetVersion("1.0.9"));
+    EXPECT_EQ(UpdateBoxes(*main), Texts{Widen(kUpToDateText)}) << "signed, older";
+    ASSERT_EQ(DemoGet("/__control/version?value=2.0.0&signed=0"), "ok\n");
+    EXPECT_EQ(UpdateBoxes(*main), Texts{Widen(kUnverifiedText)}) << "unsigned";
+    ASSERT_TRUE(DemoSetVersion("1.2.0"));
+    EXPECT_EQ(UpdateBoxes(*main), Texts{Widen(kNewVersionText)});
+    // The 1.2.0 manifest stays from that check; a fetch that fails now does not read it.
+    ASSERT_TRUE(DemoSet(kManifestPath, 404, "missing"));
+    EXPECT_EQ(UpdateBoxes(*main), Texts{Widen(kNoManifestText)}) << "not fetched";
+    // A second 更新 while the first check runs does nothing.
+    ASSERT_TRUE(DemoReset());
+    ASSERT_TRUE(DemoSetVersion("1.2.0"));
+    g_again = main;
+    ::SetTimer(nullptr, 0, 1, &UpdateAgain);
+    EXPECT_EQ(UpdateBoxes(*main), Texts{Widen(kNewVersionText)});
+    EXPECT_TRUE(::IsWindow(main->hWnd()));
 }
 
 TEST_F(MainWindow, TooltipShowsTheHoveredTabsCaption) {
@@ -402,6 +493,51 @@ TEST_F(MainWindow, CloseAsksUnlessTheExitFlagIsSet) {
     EXPECT_FALSE(::IsWindow(form));
     EXPECT_EQ(main->objStyle(), nullptr);
     EXPECT_EQ(::FindWindowW(L"velm.MsgFrm", nullptr), nullptr);
+}
+
+// While the exit question is open, another close request and the tray's menu (退出, 更新) must
+// not ask again.
+TEST_F(MainWindow, OneExitQuestionAtATime) {
+    HWND h = main->hWnd();
+    size_t questions = 0;
+    bool menuShown = false;
+    {
+        Later answer(0, [&] {
+            if (!WaitForClass(L"velm.MsgFrm", ::GetCurrentProcessId(), 10000)) {
+                return;
+            }
+            ::PostMessageW(h, WM_CLOSE, 0, 0);
+            ::PostMessageW(h, WM_TRAYNOTIFY, 0, WM_RBUTTONUP);
+            ::Sleep(800);
+            std::vector<HWND> open;
+            WaitForWindow(
+                [&](HWND w) {
+                    if (WindowClass(w) == L"velm.MsgFrm") {
+                        open.push_back(w);
+                    }
+                    return false;
+                },
+                0);
+            questions = open.size();
+            HWND menu = ::FindWindowW(L"#32768", nullptr);
+            menuShown = menu && ::IsWindowVisible(menu);
+            if (menuShown) {
+                ::PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+                ::Sleep(300);
+            }
+            // "否" to every question, the latest first.
+            for (auto it = open.rbegin(); it != open.rend(); ++it) {
+                ::PostMessageW(*it, WM_CLOSE, 0, 0);
+                ::Sleep(300);
+            }
+        });
+        main->CloseRequest();
+        Pump(300);
+    }
+    EXPECT_EQ(questions, 1u);
+    EXPECT_FALSE(menuShown);
+    EXPECT_TRUE(::IsWindow(h));
+    EXPECT_FALSE(main->m_bExit);
 }
 
 } // namespace

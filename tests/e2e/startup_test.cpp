@@ -5,6 +5,7 @@
 #include "startup/Messages.h"
 #include "startup/UpdateCheck.h"
 #include "startup/PublicData.h"
+#include "startup/UpdaterLaunch.h"
 
 #include "Config.h"
 #include "base/Text.h"
@@ -106,7 +107,15 @@ TEST_F(WholeProgram, YesStartsTheUpdaterWithTheClientPathsAndEnds) {
     PressButton(box, IDYES);
     ASSERT_TRUE(client.Wait(15000)) << "the client ends at once";
     EXPECT_EQ(::FindWindowW(L"velm.LoadFrm", nullptr), nullptr);
-    EXPECT_EQ(ReadFileBytes(temp.path() + "Update.exe"), ResourceBytes(101, "UPDATE"));
+    // Written into a folder of its own, with the manifest the client checked beside it.
+    WIN32_FIND_DATAA found{};
+    HANDLE search = ::FindFirstFileA((temp.path() + kUpdaterFolderPrefix + "*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    ::FindClose(search);
+    const std::string folder = temp.path() + found.cFileName + "\\";
+    EXPECT_EQ(ReadFileBytes(folder + "Update.exe"), ResourceBytes(101, "UPDATE"));
+    EXPECT_EQ(ReadFileBytes(folder + "update.txt"), ReadFileBytes(temp.path() + "update.txt"));
+    EXPECT_FALSE(FileExists(temp.path() + "Update.exe"));
     // The updater read the client's paths: the signed manifest names a release the demo server
     // does not serve, so it reports the failed download and starts the very client that started
     // it again (bad paths would give another message and no restart).

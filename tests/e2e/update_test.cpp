@@ -9,11 +9,13 @@
 #include "updater/UpdaterTexts.h"
 
 #include "Config.h"
+#include "base/Handles.h"
 #include "base/Text.h"
 #include "support/DemoServer.h"
 #include "support/WinTest.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -55,6 +57,25 @@ BOOL CALLBACK CollectOurs(HWND h, LPARAM found) {
         reinterpret_cast<std::set<DWORD>*>(found)->insert(PidOf(h));
     }
     return TRUE;
+}
+
+// Whether a process runs the program file at `path`.
+bool RunningFrom(const std::string& path) {
+    UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    bool found = false;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more && !found;
+         more = ::Process32NextW(snapshot.get(), &entry)) {
+        UniqueKernelHandle process(
+            ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        wchar_t image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (process && ::QueryFullProcessImageNameW(process.get(), 0, image, &size)) {
+            found = ::lstrcmpiW(image, Widen(path).c_str()) == 0;
+        }
+    }
+    return found;
 }
 
 std::wstring UpdaterOutcome(const char* text) {
@@ -164,13 +185,60 @@ TEST_F(WholeUpdate, FromThisVersionToTheNextAndNoOfferAfterwards) {
     EXPECT_TRUE(ReadFileBytes(exe) == release) << "the executable is the signed release";
     EXPECT_FALSE(FileExists(exe + ".old"));
     EXPECT_FALSE(FileExists(exe + ".new"));
-    EXPECT_EQ(ReadFileBytes(tmp + "Update.exe").substr(0, 2), "MZ");
+    EXPECT_FALSE(FileExists(tmp + "Update.exe")) << "the updater ran from a folder of its own";
     std::vector<std::string> requests = DemoRequests();
     ASSERT_GE(requests.size(), 3u);
     EXPECT_EQ(requests[0], kManifestPath) << "the old client's check";
     EXPECT_EQ(requests[1], kReleasePath) << "the updater's one download";
     EXPECT_EQ(requests[2], kManifestPath) << "the new client's check";
     EXPECT_EQ(std::count(requests.begin(), requests.end(), kReleasePath), 1);
+}
+
+// A program someone left in the temporary folder under the updater's name, read-only so that it
+// survives any write, is never what runs: the update goes through with the client's own updater.
+TEST_F(WholeUpdate, AForeignUpdaterInTheTemporaryFolderIsNeverRun) {
+    const std::string foreign = tmp + "Update.exe";
+    ASSERT_TRUE(WriteFileBytes(foreign, original)); // a program that shows itself when run
+    ASSERT_TRUE(::SetFileAttributesA(foreign.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(DemoRelease("good"));
+    ASSERT_TRUE(Start());
+    AcceptOffer();
+    HWND splash = WaitForWindow(
+        [&](HWND h) { return WindowClass(h) == L"velm.LoadFrm" && PidOf(h) != client.Pid(); },
+        60000);
+    EXPECT_FALSE(RunningFrom(foreign));
+    ASSERT_NE(splash, nullptr) << "the client's own updater installed the release";
+    pids.insert(PidOf(splash));
+    EXPECT_TRUE(ReadFileBytes(exe) == release);
+    EXPECT_TRUE(ReadFileBytes(foreign) == original);
+    ::SetFileAttributesA(foreign.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// An updater that cannot be written (here: a temporary folder whose path leaves no room for the
+// updater's) is not started; the player is told, and the client goes on.
+TEST_F(WholeUpdate, AnUpdaterThatCannotBeWrittenLeavesTheClientRunning) {
+    std::string deep = temp.path();
+    deep += std::string(235 - deep.size() - 1, 'd') + "\\";
+    ASSERT_TRUE(::CreateDirectoryA(deep.c_str(), nullptr));
+    ASSERT_TRUE(DemoRelease("good"));
+    ASSERT_TRUE(client.Start(Widen(exe), L"", {{L"TMP", Widen(deep)}, {L"TEMP", Widen(deep)}}));
+    HWND offer = WaitForDialog(L"提示", client.Pid(), 15000);
+    ASSERT_NE(offer, nullptr);
+    ASSERT_EQ(MessageBoxText(offer), Widen(kNewVersionText));
+    PressButton(offer, IDYES);
+    HWND told = WaitForWindow(
+        [&](HWND h) {
+            return WindowClass(h) == L"#32770" && WindowText(h) == L"提示" &&
+                   ::IsWindowVisible(h) && h != offer && PidOf(h) == client.Pid();
+        },
+        15000);
+    ASSERT_NE(told, nullptr) << "the client says so";
+    EXPECT_EQ(MessageBoxText(told), Widen(kUpdaterFailedText));
+    PressButton(told, IDOK);
+    EXPECT_NE(WaitForClass(L"velm.LoadFrm", client.Pid(), 20000), nullptr);
+    EXPECT_TRUE(client.Running());
+    EXPECT_EQ(::FindWindowW(L"velm.UpdateFrm", nullptr), nullptr);
+    ExpectOriginalInPlace();
 }
 
 TEST_F(WholeUpdate, TamperedExecutableIsRefused) {

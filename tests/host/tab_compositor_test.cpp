@@ -128,5 +128,20 @@ TEST(TabCompositor, KeptCaptionReturnsOnlyOverTheSamePixels) {
     EXPECT_FALSE(CTabCaptionCache::Replay(slot, moved.View(), CTabRect{3, 1, 10, 5}));
 }
 
+// A caption hanging over the surface's left edge is drawn within its whole rectangle: another
+// rectangle with the same visible part places the text elsewhere.
+TEST(TabCompositor, KeptCaptionComparesTheWholeRectangle) {
+    Picture area(20, 8, 0x404040);
+    CTabCaptionCache::Slot slot;
+    CTabCaptionCache::KeepBefore(slot, area.View(), CTabRect{-6, 1, 16, 5});
+    area.At(2, 3) = 0x000000;
+    CTabCaptionCache::KeepAfter(slot, area.View());
+
+    Picture shifted(20, 8, 0x404040);
+    EXPECT_FALSE(CTabCaptionCache::Replay(slot, shifted.View(), CTabRect{-2, 1, 12, 5}));
+    Picture same(20, 8, 0x404040);
+    EXPECT_TRUE(CTabCaptionCache::Replay(slot, same.View(), CTabRect{-6, 1, 16, 5}));
+}
+
 } // namespace
 } // namespace velm

@@ -126,6 +126,8 @@ TEST(UpdateManifest, VersionValueRules) {
     EXPECT_EQ(Parse(Signed(Body(""))), ManifestError::BadVersion);
     EXPECT_EQ(Parse(Signed(Body("1.1 .1"))), ManifestError::BadVersion);
     EXPECT_EQ(Parse(Signed(Body("1.1.1\t"))), ManifestError::BadVersion);
+    // Signed, but no client would ever offer it.
+    EXPECT_EQ(Parse(Signed(Body("1.1.1-beta"))), ManifestError::BadVersion);
 }
 
 TEST(UpdateManifest, UrlRules) {

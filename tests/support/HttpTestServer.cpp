@@ -20,15 +20,16 @@ void EnsureWinsock() {
     static WinsockInit init;
 }
 
-void SendAll(SOCKET s, const char* data, size_t size) {
+bool SendAll(SOCKET s, const char* data, size_t size) {
     while (size > 0) {
         int n = ::send(s, data, static_cast<int>(size), 0);
         if (n <= 0) {
-            return;
+            return false;
         }
         data += n;
         size -= static_cast<size_t>(n);
     }
+    return true;
 }
 
 const char* Reason(int status) {
@@ -147,7 +148,16 @@ void HttpTestServer::Handle(uintptr_t clientHandle) {
         head += "Content-Length: " + std::to_string(r.body.size()) + "\r\n";
     }
     head += "\r\n";
-    SendAll(client, head.data(), head.size());
+    if (r.headTrickleMs) {
+        for (std::size_t i = 0; i < head.size() && !stopping_; ++i) {
+            if (!SendAll(client, head.data() + i, 1)) {
+                break;
+            }
+            ::Sleep(r.headTrickleMs);
+        }
+    } else {
+        SendAll(client, head.data(), head.size());
+    }
     size_t send = r.body.size() < r.cutAfter ? r.body.size() : r.cutAfter;
     if (r.chunked) {
         const size_t piece = 1000;

@@ -21,6 +21,7 @@ struct Response {
     size_t cutAfter = std::string::npos; // close the connection after this many body bytes
     bool resetOnCut = false;             // abort (RST) instead of a graceful close when cutting
     unsigned delayMs = 0;                // wait before answering
+    unsigned headTrickleMs = 0;          // send the head a byte at a time, this far apart
 };
 
 class HttpTestServer {

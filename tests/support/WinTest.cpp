@@ -5,6 +5,8 @@
 
 #include <psapi.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -439,6 +441,32 @@ std::string ShotsDir() {
     std::string dir = FromUnixPath(std::string(VELM_BINARY_DIR) + "/../shots/");
     ::CreateDirectoryA(dir.c_str(), nullptr);
     return dir;
+}
+
+} // namespace velm::test
+
+namespace velm::test {
+
+bool RanAlone() {
+    wchar_t alone[4] = {};
+    if (::GetEnvironmentVariableW(L"VELM_TEST_ALONE", alone, 4)) {
+        return false;
+    }
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    TempDir dir;
+    const std::wstring results = dir.wpath() + L"results.xml";
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    ChildProcess child;
+    EXPECT_TRUE(child.Start(self, L"--gtest_filter=" + std::wstring(name.begin(), name.end()),
+                            {{L"VELM_TEST_ALONE", L"1"}, {L"GTEST_OUTPUT", L"xml:" + results}}));
+    EXPECT_TRUE(child.Wait(120000)) << name;
+    EXPECT_EQ(child.ExitCode(), 0u) << name;
+    EXPECT_NE(ReadFileBytes(dir.path() + "results.xml").find("tests=\"1\" failures=\"0\""),
+              std::string::npos)
+        << name << " failed, or ended its process before it finished";
+    return true;
 }
 
 } // namespace velm::test

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
 #include <memory>
 #include <string>
 #include <vector>
@@ -319,6 +321,46 @@ TEST_F(BFormTest, WithoutHostOrWithTheRightButtonNothingMoves) {
     MouseButton(1, true, 10);
     MouseButton(1, false, 10);
     EXPECT_EQ(doubles, 1);
+}
+
+// A host whose window goes away during the drag takes its title bar with it; the block the bar
+// lived in may hold another bar by the time the drag returns, whose events must stay quiet.
+std::function<void()> g_onDrag;
+LRESULT CALLBACK DragHostProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_NCLBUTTONDOWN && g_onDrag) {
+        auto onDrag = std::move(g_onDrag); // once
+        g_onDrag = nullptr;
+        onDrag();
+        return 0;
+    }
+    return ::DefWindowProcW(h, msg, w, l);
+}
+
+TEST_F(BFormTest, ABarDestroyedDuringItsDragRaisesNoEvent) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DragHostProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VelmDragHost";
+    ::RegisterClassW(&wc);
+    HWND host = ::CreateWindowExW(0, L"VelmDragHost", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(host, nullptr);
+    std::vector<std::max_align_t> storage(sizeof(BForm) / sizeof(std::max_align_t) + 1);
+    auto* own = new (storage.data()) BForm();
+    ASSERT_TRUE(own->Create(form->hwnd(), 0, 0, 500 * 15L, 495));
+    own->SetfrmHwnd(host);
+    HWND h = own->hWnd();
+    int raised = 0;
+    g_onDrag = [&] {
+        own->~BForm();
+        auto* next = new (storage.data()) BForm();
+        next->MouseDown = [&](std::int16_t&, std::int16_t&, float&, float&) { ++raised; };
+    };
+    ::SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
+    EXPECT_FALSE(::IsWindow(h));
+    EXPECT_EQ(raised, 0);
+    std::launder(reinterpret_cast<BForm*>(storage.data()))->~BForm();
+    ::DestroyWindow(host);
 }
 
 } // namespace

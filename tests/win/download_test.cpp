@@ -291,5 +291,17 @@ TEST_F(Download, PastEitherBoundTheEarlierFileStays) {
     }
 }
 
+TEST_F(Download, TheBoundCoversAServerThatTricklesItsHeaders) {
+    WriteFileBytes(target, "good manifest");
+    Response trickle{200, "version=9.9.9\r\n"};
+    trickle.headTrickleMs = 300; // every byte renews each step's time-out; the head takes ~30 s
+    server.Route("/trickle", trickle);
+    downloader.limits = {1000, 1500};
+    const DWORD start = ::GetTickCount();
+    EXPECT_FALSE(downloader.DownLoadFile(server.Url("/trickle"), target, true, false));
+    EXPECT_LT(::GetTickCount() - start, 6000u) << "the bound is the whole call's";
+    EXPECT_EQ(ReadFileBytes(target), "good manifest");
+}
+
 } // namespace
 } // namespace velm

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -602,6 +603,26 @@ TEST_F(iButtonTest, DisabledButtonShowsTheNormalSliceAndTakesNoInput) {
     MouseButton(1, true);
     MouseButton(1, false);
     EXPECT_EQ(rec.Count("Click"), 0);
+}
+
+// The button lives in storage of the test's own, so that what a handler that destroyed it leaves
+// behind can be overwritten the way a freed block is reused: nothing may be written there after.
+TEST_F(iButtonTest, AButtonDestroyedFromItsOwnEventTouchesNothingAfterwards) {
+    std::vector<std::max_align_t> storage(sizeof(iButton) / sizeof(std::max_align_t) + 1);
+    auto* own = new (storage.data()) iButton();
+    ASSERT_TRUE(own->Create(form->hwnd(), 450, 600, 600, 300));
+    own->Show();
+    HWND h = own->hWnd();
+    own->MouseDown = [&storage, own](std::int16_t&, std::int16_t&, float&, float&) {
+        void* block = storage.data();
+        own->~iButton();
+        std::memset(block, 0xCC, sizeof(iButton));
+    };
+    ::SendMessageW(h, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    EXPECT_FALSE(::IsWindow(h));
+    const auto* bytes = reinterpret_cast<const unsigned char*>(storage.data());
+    EXPECT_EQ(std::count(bytes, bytes + sizeof(iButton), 0xCC),
+              static_cast<std::ptrdiff_t>(sizeof(iButton)));
 }
 
 } // namespace

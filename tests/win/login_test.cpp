@@ -381,6 +381,88 @@ TEST_F(Login, StalledServerOnASecondLoginClosesOnlyTheLogin) {
     EXPECT_EQ(Bg(), nullptr);
 }
 
+// The page arrives, and asks for the game, while the time-out's box is open: the login has
+// already given up, so neither may act.
+TEST_F(Login, NothingThePageDoesWhileTheTimeOutBoxIsOpenActs) {
+    test::Response late{200, "<html><head><meta http-equiv=\"refresh\" "
+                             "content=\"0;url=app://loadgame|http://game.example/1/\"></head>"
+                             "<body>login</body></html>"};
+    late.delayMs = 1500;
+    server.Route("/velm/login/", late);
+    LoginFrm::SetPageTimeLimit(500);
+    bool shownUnderTheBox = false;
+    bool answered = false;
+    {
+        test::Later answer(0, [&] {
+            if (HWND box = test::WaitForDialog(L"提示", ::GetCurrentProcessId(), 10000)) {
+                ::Sleep(2500);
+                HWND bg = ::FindWindowW(L"velm.LoginBgFrm", nullptr);
+                shownUnderTheBox = bg && ::IsWindowVisible(bg);
+                test::PressButton(box, IDOK);
+                answered = true;
+            }
+        });
+        ASSERT_TRUE(LoginFrm::Get().Load());
+        PumpUntil([&] { return answered && !Page(); }, 12000);
+    }
+    LoginFrm::SetPageTimeLimit(0);
+    EXPECT_TRUE(answered);
+    EXPECT_FALSE(shownUnderTheBox);
+    EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(Page(), nullptr);
+}
+
+TEST_F(Login, EmptyPageOnASecondLoginClosesOnlyTheLogin) {
+    if (test::RanAlone()) {
+        return;
+    }
+    server.Route("/velm/login/", {200, ""});
+    std::wstring text;
+    {
+        test::Later answer(0, [&] {
+            if (HWND box = test::WaitForDialog(L"提示", ::GetCurrentProcessId(), 10000)) {
+                text = test::MessageBoxText(box);
+                test::PressButton(box, IDOK);
+            }
+        });
+        ASSERT_TRUE(LoginFrm::Get().Load());
+        PumpUntil([&] { return !text.empty() && !Page(); }, 12000);
+    }
+    EXPECT_EQ(text, Widen(kNoNetworkText));
+    EXPECT_EQ(Page(), nullptr) << "the login pair went; the process goes on";
+    EXPECT_EQ(Bg(), nullptr);
+}
+
+TEST_F(Login, AMinimisedPairStaysMinimised) {
+    // Asked before the page first completed: nothing shows until then, and then the pair comes
+    // up minimised.
+    ASSERT_TRUE(LoginFrm::Get().Load());
+    bool cancel = false;
+    LoginFrm::Get().OnBeforeNavigate2("app://minimize", cancel);
+    EXPECT_TRUE(cancel);
+    EXPECT_FALSE(::IsWindowVisible(Bg()));
+    ASSERT_TRUE(WaitShown());
+    EXPECT_TRUE(::IsIconic(Bg()));
+    EXPECT_FALSE(::IsWindowVisible(Page()));
+
+    // Later pages complete while the pair is minimised.
+    IBrowser* b = LoginFrm::Get().WebBrowser1();
+    int completed = 0;
+    auto original = b->events.DocumentComplete;
+    b->events.DocumentComplete = [&, original](const std::string& url, bool top) {
+        original(url, top);
+        ++completed;
+    };
+    ASSERT_TRUE(Navigate(server.Url("/velm/login/")));
+    ASSERT_TRUE(PumpUntil([&] { return completed > 0; }));
+    Pump(100);
+    EXPECT_TRUE(::IsIconic(Bg()));
+    EXPECT_FALSE(::IsWindowVisible(Page()));
+    ::ShowWindow(Bg(), SW_RESTORE);
+    Pump(300);
+    EXPECT_TRUE(::IsWindowVisible(Page())) << "the page comes back with the picture";
+}
+
 TEST_F(Login, RightClickOnThePageOpensNoMenu) {
     ASSERT_TRUE(LoginFrm::Get().Load());
     ASSERT_TRUE(WaitShown());

@@ -5,27 +5,54 @@
 #include "startup/Messages.h"
 #include "startup/PublicData.h"
 
+#include "base/Log.h"
 #include "base/Text.h"
 #include "support/WinTest.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 namespace velm {
 namespace {
 
 using namespace velm::test;
 
-// Child mode: this executable started again with VELM_TEST_CHILD=offline runs the loading
-// window's creation with a connection test that fails.
+// The system refuses the splash's window, as it does when it has no room for another.
+LRESULT CALLBACK RefuseSplash(int code, WPARAM wParam, LPARAM lParam) {
+    wchar_t name[64] = {};
+    if (code == HCBT_CREATEWND && ::GetClassNameW(reinterpret_cast<HWND>(wParam), name, 64) > 0 &&
+        std::wstring(name) == L"velm.LoadFrm") {
+        return 1;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Child modes: this executable started again with VELM_TEST_CHILD=offline runs the loading
+// window's creation with a connection test that fails; with VELM_TEST_CHILD=nosplash it starts
+// as the client does while the splash's window cannot be made, its log going to %TMP%\log.txt.
 const int g_childMode = [] {
     char mode[32] = {};
-    if (::GetEnvironmentVariableA("VELM_TEST_CHILD", mode, sizeof(mode)) &&
-        std::strcmp(mode, "offline") == 0) {
+    if (!::GetEnvironmentVariableA("VELM_TEST_CHILD", mode, sizeof(mode))) {
+        return 0;
+    }
+    if (std::strcmp(mode, "offline") == 0) {
         LoadFrm::SetConnectionCheck([] { return false; });
         LoadFrm::Get();
         ::ExitProcess(77); // not reached: the creation ends the process
+    }
+    if (std::strcmp(mode, "nosplash") == 0) {
+        SetLogSink([](const std::string& entry) {
+            std::string log = ReadFileBytes(GetTempDir() + "log.txt");
+            WriteFileBytes(GetTempDir() + "log.txt", log + entry + "\n");
+        });
+        ::SetWindowsHookExW(WH_CBT, &RefuseSplash, nullptr, ::GetCurrentThreadId());
+        LoadFrm::SetConnectionCheck([] { return true; });
+        LoadFrm& splash = LoadFrm::Get();
+        splash.Load();
+        splash.Show(SW_SHOWNORMAL);
+        ::ExitProcess(77); // the client's message loop would wait here with no window for ever
     }
     return 0;
 }();
@@ -202,6 +229,22 @@ TEST(Offline, MessageThenTheProcessEnds) {
     ASSERT_TRUE(child.Wait(10000));
     EXPECT_EQ(child.ExitCode(), 0u);
     EXPECT_FALSE(FileExists(dir.path() + "update.txt")) << "no update check without a network";
+}
+
+TEST(Start, ASplashThatCannotBeMadeEndsTheProcessWithALogLine) {
+    TempDir dir;
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string s = self;
+    ChildProcess child;
+    ASSERT_TRUE(child.Start(
+        std::wstring(s.begin(), s.end()), L"",
+        {{L"VELM_TEST_CHILD", L"nosplash"}, {L"TMP", dir.wpath()}, {L"TEMP", dir.wpath()}}));
+    ASSERT_TRUE(child.Wait(20000));
+    EXPECT_EQ(child.ExitCode(), 1u);
+    EXPECT_NE(ReadFileBytes(dir.path() + "log.txt").find("LoadFrm: the splash window"),
+              std::string::npos)
+        << ReadFileBytes(dir.path() + "log.txt");
 }
 
 } // namespace

@@ -307,6 +307,15 @@ TEST_F(Subclass, lParamUserIsKeptAndPassedByReference) {
     EXPECT_EQ(sub->zGet_lParamUser(window), 15);
 }
 
+TEST_F(Subclass, lParamUserSetInsideAHandlerIsKept) {
+    bool unicode = false;
+    ASSERT_TRUE(sub->ssc_Subclass(window, 7, 1, true, unicode, false));
+    sub->ssc_AddMsg(window, kPing, MSG_BEFORE);
+    onEvent = [this](bool, bool&, LRESULT&, HWND h, UINT, LONG&) { sub->zSet_lParamUser(h, 42); };
+    ::SendMessageA(window, kPing, 0, 0);
+    EXPECT_EQ(sub->zGet_lParamUser(window), 42);
+}
+
 TEST_F(Subclass, UnicodeWindowsKeepTheirCharacterSetWhenAsked) {
     HWND w = MakeWindow(true);
     ASSERT_TRUE(::IsWindowUnicode(w));

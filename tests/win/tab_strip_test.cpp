@@ -761,6 +761,19 @@ TEST_F(TabStrip, DoubleClickReportsThePressPosition) {
     EXPECT_EQ(events, want);
 }
 
+TEST_F(TabStrip, RightAndMiddleDoubleClicksAreDoubleClicks) {
+    Make(1, 610, 10, 0, 3);
+    Record();
+    Send(WM_RBUTTONDBLCLK, MK_RBUTTON, 250, 9);
+    Send(WM_RBUTTONUP, 0, 250, 9);
+    Send(WM_MBUTTONDBLCLK, MK_MBUTTON | MK_SHIFT, 450, 9);
+    Send(WM_MBUTTONUP, MK_SHIFT, 450, 9);
+    const std::vector<std::string> want = {"OnMouseDown 0 b2 s0 250,9", "OnDblClick 1 b2 s0 250,9",
+                                           "OnMouseUp 0 b2 s0 250,9",   "OnMouseDown 0 b4 s1 450,9",
+                                           "OnDblClick 2 b4 s1 450,9",  "OnMouseUp 0 b4 s1 450,9"};
+    EXPECT_EQ(events, want);
+}
+
 TEST_F(TabStrip, RealPointerLeavingTheStrip) {
     Make(1, 610, 10, 0, 3);
     Record();

@@ -13,6 +13,7 @@
 #include "updater/Updater.h"
 #include "updater/UpdaterTexts.h"
 
+#include "Config.h"
 #include "support/HttpTestServer.h"
 #include "support/WinTest.h"
 
@@ -217,15 +218,24 @@ protected:
         server.Route("/release/velm.exe", {200, newBytes});
         options.publicKey = signer.publicKey;
         options.waitMs = 1500;
+        options.splashWaitMs = 300;
+        // A started client is an event: set when it has ended.
         options.launch = [this](const std::wstring& e, const std::wstring& d) {
             launches.push_back(Narrow(e) + "|" + Narrow(d));
-            return launchResults.empty() ? true : Take();
+            Started how = Started::Running;
+            if (!launchResults.empty()) {
+                how = launchResults.front();
+                launchResults.erase(launchResults.begin());
+            }
+            if (how == Started::Failed) {
+                return UniqueKernelHandle();
+            }
+            if (how == Started::ShowsSplashThenEnds) {
+                ::DeleteFileA((exe + ".old").c_str()); // as the client does at its splash
+            }
+            return UniqueKernelHandle(
+                ::CreateEventW(nullptr, TRUE, how != Started::Running, nullptr));
         };
-    }
-    bool Take() {
-        bool r = launchResults.front();
-        launchResults.erase(launchResults.begin());
-        return r;
     }
     std::string Body(const std::string& bytes, const std::string& path = "/release/velm.exe",
                      const std::string& version = "1.1.1") {
@@ -258,12 +268,16 @@ protected:
     TestSigner signer;
     UpdaterOptions options;
     std::vector<std::string> launches;
-    std::vector<bool> launchResults;
+    enum class Started { Running, Failed, EndsBeforeSplash, ShowsSplashThenEnds };
+    std::vector<Started> launchResults;
     const std::string oldBytes = "MZ the client as it was " + Pattern(3000, 1);
-    const std::string newBytes = Program(OwnMachine(), "the new client " + Pattern(70000, 2));
+    // A real client of the next revision: its version resource says 1.1.1, as Body() does.
+    const std::string newBytes =
+        ReadFileBytes(FromUnixPath(std::string(VELM_BINARY_DIR) + "/release/velm.exe"));
 };
 
 TEST_F(UpdaterRun, ReplacesTheExecutableAndStartsIt) {
+    ASSERT_GT(newBytes.size(), 10000u) << "the build makes the signed demo release";
     WriteManifest(signer.SignManifest(Body(newBytes)));
     // The server answers slowly enough for the progress window to be seen while the run goes on.
     test::Response slow{200, newBytes};
@@ -437,7 +451,7 @@ TEST_F(UpdaterRun, CancelWhileWaitingChangesNothing) {
 
 TEST_F(UpdaterRun, NewExecutableThatDoesNotStartIsRolledBack) {
     WriteManifest(signer.SignManifest(Body(newBytes)));
-    launchResults = {false, true};
+    launchResults = {Started::Failed, Started::Running};
     BoxAnswers boxes({IDOK});
     EXPECT_EQ(Run(), UpdateOutcome::StartFailed);
     EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{Widen(kStartFailed)});
@@ -476,10 +490,115 @@ TEST_F(UpdaterRun, ReleaseNotNewerThanTheInstalledClientIsRefusedUnlessSignedAsR
         EXPECT_EQ(ReadFileBytes(exe), installed) << version;
     }
     EXPECT_TRUE(server.Requests().empty()) << "nothing is fetched for a refused release";
-    WriteManifest(signer.SignManifest(Body(newBytes, "/release/velm.exe", "1.0.9") +
-                                      "downgrade=allowed\r\n"));
+}
+
+TEST_F(UpdaterRun, ARollBackReplacesOnlyTheVersionsItNames) {
+    // Installed: the next revision (1.1.1). Offered back: this build (1.1.0), a real program too.
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::string thisBuild = ReadFileBytes(Narrow(self));
+    ASSERT_TRUE(WriteFileBytes(exe, newBytes));
+    server.Route("/release/velm.exe", {200, thisBuild});
+    const std::string rollBack =
+        Body(thisBuild, "/release/velm.exe", "1.1.0") + "downgrade=allowed\r\n";
+    WriteManifest(signer.SignManifest(rollBack));
+    {
+        BoxAnswers boxes({IDOK});
+        EXPECT_EQ(Run(), UpdateOutcome::BadManifest) << "a roll-back of every later version";
+    }
+    WriteManifest(signer.SignManifest(rollBack + "replaces=1.1.2,1.1.3\r\n"));
+    {
+        BoxAnswers boxes({IDOK});
+        EXPECT_EQ(Run(), UpdateOutcome::NotNewer) << "a roll-back of other versions";
+    }
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_EQ(ReadFileBytes(exe), newBytes);
+    WriteManifest(signer.SignManifest(rollBack + "replaces=1.1.2,1.1.1\r\n"));
+    EXPECT_EQ(Run(), UpdateOutcome::Updated);
+    EXPECT_EQ(ReadFileBytes(exe), thisBuild);
+}
+
+TEST_F(UpdaterRun, ReleaseWhoseOwnVersionIsNotTheManifestsIsRefused) {
+    // The signed manifest says 1.1.2; the executable it names says 1.1.1 of itself.
+    WriteManifest(signer.SignManifest(Body(newBytes, "/release/velm.exe", "1.1.2")));
+    BoxAnswers boxes({IDOK});
+    EXPECT_EQ(Run(), UpdateOutcome::VersionMismatch);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{Outcome(kVersionMismatch)});
+    ExpectOldClientInPlace();
+    EXPECT_EQ(launches.size(), 1u) << "the previous client is started again";
+}
+
+TEST_F(UpdaterRun, ASecondUpdaterEndsAtOnceAndTouchesNothing) {
+    WriteManifest(signer.SignManifest(Body(newBytes)));
+    ASSERT_TRUE(WriteFileBytes(exe + ".new", "the first updater's download"));
+    // The first updater, in another thread (a mutex is its owner thread's to take again).
+    HANDLE taken = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE finish = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread first([&] {
+        HANDLE mutex = ::CreateMutexW(nullptr, TRUE, kUpdaterMutexName);
+        ::SetEvent(taken);
+        ::WaitForSingleObject(finish, 30000);
+        ::ReleaseMutex(mutex);
+        ::CloseHandle(mutex);
+    });
+    ::WaitForSingleObject(taken, 5000);
+    BoxAnswers boxes({IDOK});
+    EXPECT_EQ(Run(), UpdateOutcome::AlreadyRunning);
+    ::SetEvent(finish);
+    first.join();
+    ::CloseHandle(taken);
+    ::CloseHandle(finish);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{Widen(kAlreadyRunning)});
+    EXPECT_EQ(ReadFileBytes(exe + ".new"), "the first updater's download");
+    EXPECT_EQ(ReadFileBytes(exe), oldBytes);
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_TRUE(launches.empty()) << "the updater at work starts the client";
+}
+
+TEST_F(UpdaterRun, ANewClientThatEndsBeforeItsSplashIsRolledBack) {
+    WriteManifest(signer.SignManifest(Body(newBytes)));
+    launchResults = {Started::EndsBeforeSplash, Started::Running};
+    {
+        BoxAnswers boxes({IDOK});
+        EXPECT_EQ(Run(), UpdateOutcome::ExitedEarly);
+        EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{Widen(kExitedEarly)});
+    }
+    ExpectOldClientInPlace();
+    EXPECT_EQ(launches.size(), 2u) << "the new one ended, the previous one started again";
+    // One that got to its splash (and removed the backup) has shown that it works here.
+    launches.clear();
+    launchResults = {Started::ShowsSplashThenEnds};
     EXPECT_EQ(Run(), UpdateOutcome::Updated);
     EXPECT_EQ(ReadFileBytes(exe), newBytes);
+    EXPECT_FALSE(FileExists(exe + ".old"));
+    EXPECT_EQ(launches.size(), 1u);
+}
+
+TEST(ExecutableSwapHeld, NobodyChangesTheStagedFileBetweenCheckAndSwap) {
+    const std::string previous = Program(OwnMachine(), "previous " + Pattern(5000, 5));
+    const std::string checked = Program(OwnMachine(), "checked " + Pattern(6000, 6));
+    TempDir dir;
+    const std::string exe = dir.path() + "velm.exe";
+    const std::string staged = exe + ".new";
+    ASSERT_TRUE(WriteFileBytes(exe, previous));
+    ASSERT_TRUE(WriteFileBytes(staged, checked));
+    ExecutableSwap swap(Widen(exe));
+    ASSERT_TRUE(swap.HoldStaged());
+    // Another program tries to write, replace or move it aside.
+    UniqueFile writer(::CreateFileA(staged.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(writer) << "opened for writing";
+    EXPECT_FALSE(::DeleteFileA(staged.c_str()));
+    EXPECT_FALSE(::MoveFileExA(staged.c_str(), (dir.path() + "aside").c_str(), 0));
+    UniqueFile reader(::CreateFileA(staged.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+    EXPECT_TRUE(reader) << "reading stays possible";
+    reader.reset();
+    EXPECT_EQ(swap.Install(), ExecutableSwap::Result::Installed);
+    EXPECT_EQ(ReadFileBytes(exe), checked);
+    EXPECT_FALSE(FileExists(staged));
 }
 
 // The swap stopped after each of its steps, as a power cut or a killed updater would stop it:
@@ -526,7 +645,10 @@ TEST(ExecutableSwapStopped, AMissingOrZeroedClientIsRestoredFromItsBackup) {
 TEST(UpdaterArgumentsRun, BadParametersSayWhyAndTouchNothing) {
     UpdaterOptions options;
     bool launched = false;
-    options.launch = [&](const std::wstring&, const std::wstring&) { return launched = true; };
+    options.launch = [&](const std::wstring&, const std::wstring&) {
+        launched = true;
+        return UniqueKernelHandle();
+    };
     BoxAnswers boxes({IDOK});
     Updater updater(options);
     EXPECT_EQ(updater.Run(L"nonsense", L"C:\\nowhere\\update.txt"), UpdateOutcome::BadParameters);
