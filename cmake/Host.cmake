@@ -35,6 +35,10 @@ add_test(NAME manifest_rules COMMAND Python3::Interpreter
 add_test(NAME layers COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/check_layers.py
     ${CMAKE_SOURCE_DIR})
 
+# A release with a bad configuration stops before it builds anything.
+add_test(NAME release_config COMMAND Python3::Interpreter
+    ${CMAKE_SOURCE_DIR}/tests/release/release_config_test.py ${CMAKE_SOURCE_DIR})
+
 # Every C++ file follows the repository's .clang-format.
 find_program(CLANG_FORMAT clang-format)
 if(CLANG_FORMAT)

@@ -76,6 +76,7 @@ target_link_options(velm_player PRIVATE -static -s)
 set_target_properties(velm_player PROPERTIES OUTPUT_NAME velm
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/player)
 velm_add_resources(velm_player)
+velm_code_sign(velm_player)
 
 # Tests under Wine: every tests/win/*_test.cpp and tests/e2e/*_test.cpp is one executable and one
 # test entry. Shared fixtures live in tests/support.

@@ -1,7 +1,7 @@
 ; The per-user installer of velm.exe: no elevation, installs into the user's local application
 ; data, a Start menu shortcut and an entry in the list of installed programs.
 ; The build passes VERSION (from CMakeLists.txt), VELM_EXE, RESOURCES, TARGET (x86-unicode or
-; amd64-unicode: the processor of the client it packs) and OUTFILE.
+; amd64-unicode: the processor of the client it packs) and OUTFILE; a release adds SIGN_COMMAND.
 !ifndef VERSION | VELM_EXE | RESOURCES | TARGET | OUTFILE
   !error "VERSION, VELM_EXE, RESOURCES, TARGET and OUTFILE come from the build"
 !endif
@@ -22,6 +22,13 @@ InstallDir "$LOCALAPPDATA\${FOLDER}"
 SetCompressor /SOLID lzma
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
+; The packed files keep no time stamp of the build machine's: two builds of one commit are equal.
+SetDateSave off
+; A release signs the installer and the uninstaller it writes (SIGN_COMMAND from the build).
+!ifdef SIGN_COMMAND
+  !uninstfinalize '${SIGN_COMMAND} "%1"'
+  !finalize '${SIGN_COMMAND} "%1"'
+!endif
 
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=2052 "ProductName" "${PRODUCT}"

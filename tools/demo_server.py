@@ -132,6 +132,22 @@ def tampered_manifest(manifest, exe):
     return text.encode("ascii")
 
 
+def published_file(root, path):
+    """A file of a publish tree (scripts/release) as a static host serves it, or None: the
+    manifests never cached, everything else (its name carries its version) cached for good."""
+    parts = [p for p in path.split("/") if p]
+    if not root or not parts or any(p in (".", "..") or "\\" in p for p in parts):
+        return None
+    full = os.path.join(root, *parts)
+    if not os.path.isfile(full):
+        return None
+    with open(full, "rb") as f:
+        body = f.read()
+    if parts[-1] == "update.txt":
+        return 200, "text/plain", body, "no-cache"
+    return 200, "application/octet-stream", body, "public, max-age=31536000, immutable"
+
+
 class State:
     def __init__(self, version, base, release_dirs=None, release_mode="off"):
         self.version = version
@@ -143,6 +159,7 @@ class State:
         self.faults = {}
         self.release_dirs = {k: v for k, v in (release_dirs or {}).items() if v}
         self.release_mode = release_mode
+        self.publish_dir = None
         self.requests = []
 
     def release_file(self, target, name):
@@ -213,11 +230,11 @@ def make_handler(state, control):
             if os.environ.get("VELM_DEMO_VERBOSE"):
                 sys.stderr.write("%s - %s\n" % (self.address_string(), fmt % args))
 
-        def answer(self, status, ctype, body, cut=False, slow=False):
+        def answer(self, status, ctype, body, cache="no-store", cut=False, slow=False):
             self.send_response(status)
             self.send_header("Content-Type", ctype)
             self.send_header("Content-Length", str(len(body)))
-            self.send_header("Cache-Control", "no-store")
+            self.send_header("Cache-Control", cache)
             self.end_headers()
             if self.command == "HEAD":
                 return
@@ -307,6 +324,9 @@ def make_handler(state, control):
                 return self.fault(fault, *answer)
             if override:
                 return self.answer(*override)
+            published = published_file(state.publish_dir, url.path)
+            if published:
+                return self.answer(*published)
             try:
                 release = state.release(url.path)
             except OSError as e:
@@ -405,6 +425,7 @@ def main():
     ap.add_argument("--control", action="store_true", help="enable /__control/ for tests")
     ap.add_argument("--release-dir", help="folder with a signed release (update.txt, velm.exe)")
     ap.add_argument("--release-dir-x64", help="the same for the 64-bit client")
+    ap.add_argument("--publish-dir", help="serve a publish tree of scripts/release as it is")
     ap.add_argument("--release-mode", default="off", choices=RELEASE_MODES,
                     help="what the release paths serve at start")
     ap.add_argument("--daemon", action="store_true", help="detach once listening")
@@ -420,6 +441,7 @@ def main():
         ap.error("--release-mode needs --release-dir")
     state = State(args.version, base, {"x86": args.release_dir, "x64": args.release_dir_x64},
                   args.release_mode)
+    state.publish_dir = args.publish_dir
     state.initial_version = args.version
     state.initial_release_mode = args.release_mode
     try:
