@@ -1,6 +1,8 @@
 // Which crash dumps stay: for any listing (names offered in any order, again with other times,
 // too long to hold) the kept ones are the newest five of a plain reading, newest by time and then
 // by name. Also the dump names: written whole or not at all, and always seen as dumps.
+#include "FuzzCheck.h"
+
 #include "base/CrashDumpFiles.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -19,12 +21,7 @@ namespace {
 
 using namespace velm;
 
-void Check(bool ok, int line = __builtin_LINE()) {
-    if (!ok) {
-        std::fprintf(stderr, "check failed at line %d\n", line);
-        std::abort();
-    }
-}
+using velm::fuzz::Check;
 
 std::wstring Name(FuzzedDataProvider& in) {
     const std::uint8_t kind = in.ConsumeIntegral<std::uint8_t>();

@@ -3,6 +3,8 @@
 // addresses of the same page, and the app:// command reading must agree with a plain split of the
 // address. Inputs run up to 1 MiB unless -max_len says otherwise: the bounds only show on big
 // pages.
+#include "FuzzCheck.h"
+
 #include "browser/HtmlDocument.h"
 #include "browser/HtmlLayout.h"
 #include "startup/AppCommand.h"
@@ -24,11 +26,7 @@ public:
     int LineHeight(const velm::PageFont& font) override { return font.size + 4; }
 };
 
-void Check(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
+using velm::fuzz::Check;
 
 std::size_t CountNodes(const velm::HtmlNode& node) {
     std::size_t n = node.children.size();

@@ -1,5 +1,7 @@
 // The updater reads the processor and the version of a program it downloaded before it trusts
 // it: any bytes must be refused or read to the values a plain reading of the headers gives.
+#include "FuzzCheck.h"
+
 #include "updater/PeImage.h"
 
 #include <cstddef>
@@ -14,12 +16,7 @@ namespace {
 
 using namespace velm;
 
-void Check(bool ok, int line = __builtin_LINE()) {
-    if (!ok) {
-        std::fprintf(stderr, "check failed at line %d\n", line);
-        std::abort();
-    }
-}
+using velm::fuzz::Check;
 
 std::uint64_t Read(std::string_view b, std::uint64_t at, int width) {
     std::uint64_t v = 0;

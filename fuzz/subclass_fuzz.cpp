@@ -3,6 +3,8 @@
 // against a plain model: a table is "every message" or a set of at most 32 messages; a window's
 // events come only while its record is active and its table lists the message; the original
 // procedure sees every message nobody handled exactly once; every record is freed in the end.
+#include "FuzzCheck.h"
+
 #include "base/Log.h"
 #include "frame/CSubclassEngine.h"
 
@@ -24,12 +26,7 @@ namespace {
 using namespace velm;
 
 // Names the failed check's line: the model has many.
-void Check(bool ok, int line = __builtin_LINE()) {
-    if (!ok) {
-        std::fprintf(stderr, "model mismatch at line %d\n", line);
-        std::abort();
-    }
-}
+using velm::fuzz::Check;
 
 // What a table should match: everything, or a set.
 struct TableModel {

@@ -3,6 +3,8 @@
 // without overlapping, and a hit names the first tab whose box holds the point; the middle of a
 // tab and the middle of its close glyph hit that tab. Also the index argument's number reading
 // and rounding.
+#include "FuzzCheck.h"
+
 #include "tabstrip/CTabIndex.h"
 #include "tabstrip/CTabLayout.h"
 
@@ -21,11 +23,7 @@ namespace {
 
 using namespace velm;
 
-void Check(bool ok) {
-    if (!ok) {
-        std::abort();
-    }
-}
+using velm::fuzz::Check;
 
 void CheckRounding(double v) {
     const double r = CTabIndex::RoundHalfEven(v);

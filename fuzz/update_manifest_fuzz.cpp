@@ -1,6 +1,8 @@
 // The updater's manifest parser takes whatever lies in the temporary folder: any bytes must be
 // refused or read to fields that keep every rule of the format, and what it accepts must be read
 // the same way again from its own parts and by the client's version reading.
+#include "FuzzCheck.h"
+
 #include "download/Hex.h"
 #include "download/Manifest.h"
 #include "download/ReleaseVersion.h"
@@ -19,12 +21,7 @@ namespace {
 
 using namespace velm;
 
-void Check(bool ok, int line = __builtin_LINE()) {
-    if (!ok) {
-        std::fprintf(stderr, "check failed at line %d\n", line);
-        std::abort();
-    }
-}
+using velm::fuzz::Check;
 
 bool StartsNoCase(std::string_view text, std::string_view lower) {
     if (text.size() < lower.size()) {

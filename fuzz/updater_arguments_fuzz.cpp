@@ -2,6 +2,8 @@
 // read to a directory and an executable that keep the rule (absolute, no "." or "..", the
 // executable a *.exe directly inside the directory), and what the client writes for a path must
 // be read back to that path.
+#include "FuzzCheck.h"
+
 #include "download/Manifest.h"
 #include "updater/UpdaterArguments.h"
 
@@ -18,12 +20,7 @@ namespace {
 
 using namespace velm;
 
-void Check(bool ok, int line = __builtin_LINE()) {
-    if (!ok) {
-        std::fprintf(stderr, "check failed at line %d\n", line);
-        std::abort();
-    }
-}
+using velm::fuzz::Check;
 
 // Characters from the alphabet of paths, so that drives, shares and names come up often.
 std::wstring PathText(FuzzedDataProvider& in, std::size_t most) {
