@@ -48,14 +48,6 @@ std::vector<HWND> Children(HWND parent, const std::wstring& cls) {
     return f.found;
 }
 
-void ClickAt(int x, int y) {
-    MouseTo(x, y, 80);
-    MouseTo(x + 1, y, 80);
-    MouseTo(x, y, 80);
-    MouseButton(1, true, 80);
-    MouseButton(1, false, 150);
-}
-
 class PlayersClient : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -82,14 +82,6 @@ void Shot(const std::string& name) {
     SavePng(CaptureScreen(), ShotsDir() + name + ".png");
 }
 
-void ClickAt(int x, int y) {
-    MouseTo(x, y, 80);
-    MouseTo(x + 1, y, 80);
-    MouseTo(x, y, 80);
-    MouseButton(1, true, 80);
-    MouseButton(1, false, 150);
-}
-
 class Session : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -112,6 +112,14 @@ void MouseButton(int button, bool down, DWORD settleMs) {
     Pump(settleMs);
 }
 
+void ClickAt(int x, int y) {
+    MouseTo(x, y, 80);
+    MouseTo(x + 1, y, 80);
+    MouseTo(x, y, 80);
+    MouseButton(1, true, 80);
+    MouseButton(1, false, 150);
+}
+
 void Key(WORD vk, bool down, DWORD settleMs) {
     INPUT in{};
     in.type = INPUT_KEYBOARD;

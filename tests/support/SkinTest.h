@@ -42,6 +42,9 @@ void MouseTo(int x, int y, DWORD settleMs = 30);
 void MouseTo(HWND window, int clientX, int clientY, DWORD settleMs = 30);
 // Presses or releases a mouse button where the cursor is (1 left, 2 right).
 void MouseButton(int button, bool down, DWORD settleMs = 30);
+// A left click at a screen point the way a person makes it: the pointer arrives, wiggles once,
+// then presses and releases, slowly enough for a window under Wine to see each step.
+void ClickAt(int x, int y);
 void Key(WORD vk, bool down, DWORD settleMs = 30);
 // Brings a window to the front and gives it the keyboard.
 void Activate(HWND window);
