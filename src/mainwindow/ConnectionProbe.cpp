@@ -22,10 +22,15 @@ void Probe(std::shared_ptr<ConnectionProbe::Shared> shared, std::wstring url) no
     // A connection only: the game's server sees no request, and a host that drops packets
     // costs this thread its wait, not the window.
     const BOOL reached = ::InternetCheckConnectionW(url.c_str(), FLAG_ICC_FORCE_CONNECTION, 0);
-    std::lock_guard<std::mutex> hold(shared->lock);
-    shared->running = false;
-    if (shared->window) {
-        ::PostMessageW(shared->window, shared->message, reached ? 1 : 0, 0);
+    try {
+        std::lock_guard<std::mutex> hold(shared->lock);
+        shared->running = false;
+        if (shared->window &&
+            !::PostMessageW(shared->window, shared->message, reached ? 1 : 0, 0)) {
+            LogCallFailed("ConnectionProbe: PostMessageW", ::GetLastError());
+        }
+    } catch (...) {
+        LogCaught("ConnectionProbe: handing the answer over");
     }
 }
 } // namespace
