@@ -1,6 +1,7 @@
 // The form that shows one game page in a tab: a frame filling the form and an embedded browser
 // in it. It loads an address on request, reloads on request, hides the page's scroll bars after
-// each document and copies the page's title onto its tab.
+// each document and copies the page's title onto its tab. A page the network takes away gives way
+// to a page of ours until it is back (PageRetry).
 #pragma once
 
 #include "base/WindowObject.h"
