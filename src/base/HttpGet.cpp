@@ -62,6 +62,10 @@ UniqueInternet OpenHttpGet(HINTERNET root, const std::string& url, DWORD flags, 
     }
     SetInternetTimeouts(request.get(), stepMs);
     if (!::HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
+        // The caller reads why; closing the request must not overwrite it.
+        const DWORD error = ::GetLastError();
+        request.reset();
+        ::SetLastError(error);
         return UniqueInternet();
     }
     return request;

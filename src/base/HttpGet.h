@@ -19,8 +19,8 @@ void SetInternetTimeouts(HINTERNET handle, DWORD ms);
 
 // An http or https address (ANSI) as a sent GET request that always goes to the server (as
 // InternetOpenUrlA with INTERNET_FLAG_RELOAD makes it), with `flags` added to the request's;
-// nothing on failure. `http` tells whether the address was one of those; `connection` keeps the
-// connection the request needs.
+// nothing on failure, with the last error saying why. `http` tells whether the address was one of
+// those; `connection` keeps the connection the request needs.
 UniqueInternet OpenHttpGet(HINTERNET root, const std::string& url, DWORD flags, DWORD stepMs,
                            UniqueInternet& connection, bool& http);
 

@@ -27,6 +27,14 @@ constexpr size_t kMaxFrames = 16;
 constexpr DWORD kStepTimeoutMs = 10000;
 constexpr DWORD kPageMaxMs = 60000;
 
+// A WinINet failure as the HRESULT the engines report it with; any other as "not found".
+long FailureStatus(DWORD error) {
+    if (error > INTERNET_ERROR_BASE && error < INTERNET_ERROR_BASE + 1000) {
+        return static_cast<long>(HRESULT_FROM_WIN32(error));
+    }
+    return kResourceNotFound;
+}
+
 struct Page {
     bool ok = false;
     long status = 0;
@@ -68,7 +76,7 @@ Page FetchPage(HINTERNET session, const std::string& url, DWORD started) {
         OpenHttpGet(session, ToAnsi(url), INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI,
                     kStepTimeoutMs, connection, http);
     if (!request) {
-        page.status = kResourceNotFound;
+        page.status = FailureStatus(::GetLastError());
         return page;
     }
     DWORD status = 0;
@@ -76,6 +84,11 @@ Page FetchPage(HINTERNET session, const std::string& url, DWORD started) {
     if (::HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
                          &size, nullptr)) {
         page.status = static_cast<long>(status);
+    }
+    if (http && page.status == 0) {
+        // The connection closed before a status line came: no answer, as a browser sees it.
+        page.status = FailureStatus(ERROR_HTTP_INVALID_SERVER_RESPONSE);
+        return page;
     }
     wchar_t type[256] = {};
     DWORD typeSize = sizeof(type);
@@ -95,9 +108,9 @@ Page FetchPage(HINTERNET session, const std::string& url, DWORD started) {
         DWORD got = 0;
         if (!::InternetReadFile(request.get(), buffer, sizeof(buffer), &got) || overdue()) {
             // Half a page is no page: it completes empty, as one that never came.
-            LogCallFailed("CBasicBrowser: InternetReadFile " + url.substr(0, 256),
-                          overdue() ? ERROR_INTERNET_TIMEOUT : ::GetLastError());
-            page.status = kResourceNotFound;
+            const DWORD error = overdue() ? ERROR_INTERNET_TIMEOUT : ::GetLastError();
+            LogCallFailed("CBasicBrowser: InternetReadFile " + url.substr(0, 256), error);
+            page.status = FailureStatus(error);
             return page;
         }
         if (got == 0) {
@@ -277,6 +290,19 @@ void CBasicBrowser::Refresh() {
     if (document_) {
         Start(document_->Url());
     }
+}
+
+void CBasicBrowser::ShowHtml(const std::string& html) {
+    if (!hWnd()) {
+        return;
+    }
+    ::KillTimer(hWnd(), kRefreshTimer);
+    auto result = std::make_unique<FetchResult>();
+    result->navigation = ++navigation_;
+    result->top.ok = true;
+    result->top.url = "about:blank";
+    result->top.body = html;
+    mailbox_->Post(std::move(result));
 }
 
 void CBasicBrowser::Start(const std::string& url) {

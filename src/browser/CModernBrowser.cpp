@@ -9,6 +9,7 @@
 #include "browser/WebView2Handler.h"
 
 #include <objbase.h>
+#include <wininet.h>
 
 #include <algorithm>
 #include <optional>
@@ -39,6 +40,52 @@ constexpr const char* kFailurePage =
     "<body style=\"font:14px sans-serif;margin:40px;color:#333\"><h3>页面出错</h3>"
     "<p>显示这个页面的进程接连两次意外结束，已不再自动重新加载。</p>"
     "<p>请稍后从菜单选择“刷新”再试。</p></body></html>";
+
+// The runtime's reason for a failed navigation in the terms the other engines report theirs: the
+// matching WinINet error as an HRESULT, or the HTTP status it stands for.
+long ErrorStatus(COREWEBVIEW2_WEB_ERROR_STATUS status) {
+    auto wininet = [](DWORD error) { return static_cast<long>(HRESULT_FROM_WIN32(error)); };
+    switch (status) {
+    case COREWEBVIEW2_WEB_ERROR_STATUS_CERTIFICATE_COMMON_NAME_IS_INCORRECT:
+        return wininet(ERROR_INTERNET_SEC_CERT_CN_INVALID);
+    case COREWEBVIEW2_WEB_ERROR_STATUS_CERTIFICATE_EXPIRED:
+        return wininet(ERROR_INTERNET_SEC_CERT_DATE_INVALID);
+    case COREWEBVIEW2_WEB_ERROR_STATUS_CLIENT_CERTIFICATE_CONTAINS_ERRORS:
+        return wininet(ERROR_INTERNET_SEC_CERT_ERRORS);
+    case COREWEBVIEW2_WEB_ERROR_STATUS_CERTIFICATE_REVOKED:
+        return wininet(ERROR_INTERNET_SEC_CERT_REVOKED);
+    case COREWEBVIEW2_WEB_ERROR_STATUS_CERTIFICATE_IS_INVALID:
+        return wininet(ERROR_INTERNET_SEC_INVALID_CERT);
+    case COREWEBVIEW2_WEB_ERROR_STATUS_SERVER_UNREACHABLE:
+        return wininet(ERROR_INTERNET_SERVER_UNREACHABLE);
+    case COREWEBVIEW2_WEB_ERROR_STATUS_TIMEOUT:
+        return wininet(ERROR_INTERNET_TIMEOUT);
+    case COREWEBVIEW2_WEB_ERROR_STATUS_ERROR_HTTP_INVALID_SERVER_RESPONSE:
+        return wininet(ERROR_HTTP_INVALID_SERVER_RESPONSE);
+    case COREWEBVIEW2_WEB_ERROR_STATUS_CONNECTION_ABORTED:
+        return wininet(ERROR_INTERNET_CONNECTION_ABORTED);
+    case COREWEBVIEW2_WEB_ERROR_STATUS_CONNECTION_RESET:
+        return wininet(ERROR_INTERNET_CONNECTION_RESET);
+    case COREWEBVIEW2_WEB_ERROR_STATUS_DISCONNECTED:
+        return wininet(ERROR_INTERNET_DISCONNECTED);
+    case COREWEBVIEW2_WEB_ERROR_STATUS_CANNOT_CONNECT:
+        return wininet(ERROR_INTERNET_CANNOT_CONNECT);
+    case COREWEBVIEW2_WEB_ERROR_STATUS_HOST_NAME_NOT_RESOLVED:
+        return wininet(ERROR_INTERNET_NAME_NOT_RESOLVED);
+    case COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED:
+        return static_cast<long>(E_ABORT);
+    case COREWEBVIEW2_WEB_ERROR_STATUS_REDIRECT_FAILED:
+        return wininet(ERROR_HTTP_REDIRECT_FAILED);
+    case COREWEBVIEW2_WEB_ERROR_STATUS_VALID_AUTHENTICATION_CREDENTIALS_REQUIRED:
+        return 401;
+    case COREWEBVIEW2_WEB_ERROR_STATUS_VALID_PROXY_AUTHENTICATION_REQUIRED:
+        return 407;
+    case COREWEBVIEW2_WEB_ERROR_STATUS_UNEXPECTED_ERROR:
+        return static_cast<long>(E_UNEXPECTED);
+    default:
+        return static_cast<long>(E_FAIL);
+    }
+}
 
 } // namespace
 
@@ -80,6 +127,7 @@ struct CModernBrowser::Core : std::enable_shared_from_this<Core> {
 
     // Kept until the view exists.
     std::string pendingUrl;
+    std::string pendingHtml; // a page of ours, shown instead of pendingUrl
     bool pendingRefresh = false;
     bool focusWanted = false;
     bool suppressMenu = false;
@@ -336,7 +384,13 @@ void CModernBrowser::Core::OnControllerCreated(HRESULT result, ICoreWebView2Cont
     Check("ICoreWebView2Controller::put_IsVisible", controller->put_IsVisible(visible));
     ApplyZoom();
     ApplyMuted();
-    if (!pendingUrl.empty()) {
+    if (!pendingHtml.empty()) {
+        const std::wstring page = Widen(pendingHtml);
+        pendingHtml.clear();
+        pendingUrl.clear();
+        pendingRefresh = false;
+        Check("ICoreWebView2::NavigateToString", view->NavigateToString(page.c_str()));
+    } else if (!pendingUrl.empty()) {
         const std::wstring address = Widen(pendingUrl);
         pendingUrl.clear();
         pendingRefresh = false;
@@ -606,7 +660,7 @@ void CModernBrowser::Core::OnNavigationCompleted(ICoreWebView2NavigationComplete
               args->get_WebErrorStatus(&status));
         RaiseEvent([&](IBrowser& b) {
             if (auto handler = b.events.NavigateError) {
-                handler(address, static_cast<long>(status));
+                handler(address, ErrorStatus(status));
             }
         });
         if (!owner) {
@@ -801,10 +855,21 @@ void CModernBrowser::Navigate(const std::string& url) {
     Core& core = *core_;
     if (!core.view) {
         core.pendingUrl = url;
+        core.pendingHtml.clear();
         return;
     }
     const std::wstring address = Widen(url);
     Check("ICoreWebView2::Navigate", core.view->Navigate(address.c_str()));
+}
+
+void CModernBrowser::ShowHtml(const std::string& html) {
+    Core& core = *core_;
+    if (!core.view) {
+        core.pendingHtml = html;
+        return;
+    }
+    const std::wstring page = Widen(html);
+    Check("ICoreWebView2::NavigateToString", core.view->NavigateToString(page.c_str()));
 }
 
 void CModernBrowser::Refresh() {

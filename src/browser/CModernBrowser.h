@@ -31,6 +31,7 @@ public:
     void Move(int left, int top, int width, int height) override;
     void Navigate(const std::string& url) override;
     void Refresh() override;
+    void ShowHtml(const std::string& html) override;
     std::string DocumentUrl() const override;
     std::string RootInnerHtml() const override;
     bool SetRootStyle(const std::string& name, const std::string& value) override;

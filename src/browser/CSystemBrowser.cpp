@@ -607,6 +607,14 @@ void CSystemBrowser::Refresh() {
     }
 }
 
+void CSystemBrowser::ShowHtml(const std::string& html) {
+    if (!browser_) {
+        return;
+    }
+    pendingHtml_ = html;
+    Navigate("about:blank");
+}
+
 namespace {
 ComPtr<IHTMLElement> RootElement(IWebBrowser2* browser) {
     ComPtr<IDispatch> document;
@@ -619,6 +627,43 @@ ComPtr<IHTMLElement> RootElement(IWebBrowser2* browser) {
         return {};
     }
     return root;
+}
+} // namespace
+
+namespace {
+// Writes a whole page into the control's (blank) document: the control's own way to show a page
+// it has not fetched.
+void WriteDocument(IWebBrowser2* browser, const std::string& html) {
+    ComPtr<IDispatch> document;
+    HRESULT hr = browser ? browser->get_Document(document.put()) : E_POINTER;
+    if (FAILED(hr) || !document) {
+        LogCallFailed("CSystemBrowser.ShowHtml: IWebBrowser2::get_Document",
+                      static_cast<unsigned long>(FAILED(hr) ? hr : E_POINTER));
+        return;
+    }
+    auto doc2 = document.As<IHTMLDocument2>(__uuidof(IHTMLDocument2));
+    SAFEARRAY* lines = ::SafeArrayCreateVector(VT_VARIANT, 0, 1);
+    if (!doc2 || !lines) {
+        LogCallFailed("CSystemBrowser.ShowHtml: SafeArrayCreateVector", E_OUTOFMEMORY);
+        if (lines) {
+            ::SafeArrayDestroy(lines);
+        }
+        return;
+    }
+    VARIANT* line = nullptr;
+    hr = ::SafeArrayAccessData(lines, reinterpret_cast<void**>(&line));
+    if (SUCCEEDED(hr)) {
+        line->vt = VT_BSTR;
+        line->bstrVal = ::SysAllocString(Widen(html).c_str());
+        ::SafeArrayUnaccessData(lines);
+        hr = doc2->write(lines);
+        if (FAILED(hr)) {
+            LogCallFailed("CSystemBrowser.ShowHtml: IHTMLDocument2::write",
+                          static_cast<unsigned long>(hr));
+        }
+        doc2->close();
+    }
+    ::SafeArrayDestroy(lines); // frees the string too
 }
 } // namespace
 
@@ -669,6 +714,17 @@ std::string CSystemBrowser::RootStyle(const std::string& name) const {
     return VariantText(v.get());
 }
 
+bool CSystemBrowser::IsTopLevel(const VARIANT* who) const {
+    who = Deref(who);
+    if (!who || V_VT(who) != VT_DISPATCH || !V_DISPATCH(who) || !browser_) {
+        return false;
+    }
+    ComPtr<IUnknown> a, b;
+    V_DISPATCH(who)->QueryInterface(IID_IUnknown, a.put_void());
+    browser_->QueryInterface(IID_IUnknown, b.put_void());
+    return a.get() == b.get();
+}
+
 void CSystemBrowser::OnEvent(DISPID id, DISPPARAMS* params) {
     // Arguments arrive last first: argument i of n is rgvarg[n - 1 - i].
     auto arg = [params](UINT i) -> VARIANT* {
@@ -693,16 +749,15 @@ void CSystemBrowser::OnEvent(DISPID id, DISPPARAMS* params) {
         if (params->cArgs < 2) {
             return;
         }
-        bool top = false;
-        const VARIANT* who = Deref(arg(0));
-        if (who && V_VT(who) == VT_DISPATCH && V_DISPATCH(who) && browser_) {
-            ComPtr<IUnknown> a, b;
-            V_DISPATCH(who)->QueryInterface(IID_IUnknown, a.put_void());
-            browser_->QueryInterface(IID_IUnknown, b.put_void());
-            top = a.get() == b.get();
+        const bool top = IsTopLevel(arg(0));
+        const std::string url = VariantText(arg(1));
+        if (top && !pendingHtml_.empty() && url == "about:blank") {
+            std::string html;
+            html.swap(pendingHtml_);
+            WriteDocument(browser_.get(), html);
         }
         if (auto handler = events.DocumentComplete) {
-            handler(VariantText(arg(1)), top);
+            handler(url, top);
         }
         return;
     }
@@ -714,7 +769,7 @@ void CSystemBrowser::OnEvent(DISPID id, DISPPARAMS* params) {
         }
         return;
     case DISPID_NAVIGATEERROR:
-        if (params->cArgs >= 4) {
+        if (params->cArgs >= 4 && IsTopLevel(arg(0))) {
             if (auto handler = events.NavigateError) {
                 handler(VariantText(arg(1)), VariantLong(arg(3)));
             }

@@ -24,6 +24,8 @@ public:
     void Move(int left, int top, int width, int height) override;
     void Navigate(const std::string& url) override;
     void Refresh() override;
+    // Goes to "about:blank" and writes the page into that document once it is complete.
+    void ShowHtml(const std::string& html) override;
     std::string DocumentUrl() const override;
     std::string RootInnerHtml() const override;
     bool SetRootStyle(const std::string& name, const std::string& value) override;
@@ -64,6 +66,8 @@ private:
     CSystemBrowser() = default;
     static HWND hWndOf(IOleObject* object);
     void OnEvent(DISPID id, DISPPARAMS* params);
+    // The event's browser object (its first argument) is the control itself, not a frame's.
+    bool IsTopLevel(const VARIANT* who) const;
 
     HWND parent_ = nullptr;
     RECT place_{};
@@ -75,6 +79,7 @@ private:
     DWORD cookie_ = 0;
     bool inPlaceActive_ = false;
     bool suppressMenu_ = false;
+    std::string pendingHtml_; // written into the next blank document
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -18,7 +18,9 @@ struct BrowserEvents {
     // A document has completed; `topLevel` is false for a frame's document.
     std::function<void(const std::string& url, bool topLevel)> DocumentComplete;
     std::function<void(const std::string& text)> TitleChange;
-    // A navigation failed; `status` is an HTTP status or an HRESULT.
+    // The top document's navigation failed (a frame's failure is not reported: the page stands
+    // without it). `status` is an HTTP status (the server answered) or an HRESULT: an INET_E_*
+    // code, or a WinINet error as HRESULT_FROM_WIN32.
     std::function<void(const std::string& url, long status)> NavigateError;
     // The page put one of its elements in full screen (true) or left it (false).
     std::function<void(bool fullScreen)> FullScreenChange;
@@ -38,6 +40,10 @@ public:
     // Starts a navigation and returns; the page loads asynchronously.
     virtual void Navigate(const std::string& url) = 0;
     virtual void Refresh() = 0;
+    // Shows a page of the program's own, `html` (a whole UTF-8 document), in place of the current
+    // one without asking the network. It completes like a page, at the address "about:blank";
+    // its links lead where they say.
+    virtual void ShowHtml(const std::string& html) = 0;
     // The address of the current document; "" when there is none.
     virtual std::string DocumentUrl() const = 0;
     // The inner HTML of the current document's root element; "" when there is none.

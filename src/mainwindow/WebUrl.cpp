@@ -1,12 +1,27 @@
 #include "mainwindow/WebUrl.h"
 
 #include "base/Handles.h"
+#include "base/Log.h"
 #include "mainwindow/PageZoom.h"
 #include "mainwindow/SoundMute.h"
 #include "mainwindow/WebMainFrm.h"
 #include "tabstrip/CTabItem.h"
 
+#include <cstdio>
+
 namespace velm {
+namespace {
+constexpr UINT kShowRetryPage = WM_APP + 0x31;
+constexpr UINT kProbeAnswer = WM_APP + 0x32;
+constexpr UINT_PTR kRetryTimer = 0x5231;
+constexpr UINT_PTR kProbeTimer = 0x5232;
+
+std::string Hex(long status) {
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%08lX", static_cast<unsigned long>(status));
+    return text;
+}
+} // namespace
 
 WebUrl::WebUrl() : picture1_(::GetSysColor(COLOR_BTNFACE), 0, 0, 0, 0) {}
 
@@ -37,9 +52,23 @@ void WebUrl::OnLoad() {
     if (!wb_) {
         return;
     }
-    wb_->events.TitleChange = [this](const std::string& text) { TitleChange(text); };
+    // While our page stands in for the game's, its events (and the rest of the failed load's)
+    // are not the game page's: the tab keeps the game's caption and zoom.
+    wb_->events.BeforeNavigate2 = [this](const std::string& url, bool&) { retry_.Starting(url); };
+    wb_->events.NavigateError = [this](const std::string& url, long status) {
+        PageFailed(url, status);
+    };
+    wb_->events.TitleChange = [this](const std::string& text) {
+        if (retry_.Passes()) {
+            TitleChange(text);
+        }
+    };
     wb_->events.DocumentComplete = [this](const std::string& url, bool topLevel) {
+        if (!retry_.Passes()) {
+            return;
+        }
         if (topLevel) {
+            retry_.Completed();
             ApplySiteZoom(*wb_, url);
         }
         DocumentComplete();
@@ -50,6 +79,7 @@ void WebUrl::OnLoad() {
 }
 
 void WebUrl::OnUnload() {
+    StopRetrying();
     DetachPageSound(wb_.get());
     wb_.reset();
     picture1_.Resized = nullptr;
@@ -62,6 +92,10 @@ void WebUrl::Initialize(IuTab* Implement, CTabItem* Item) {
 }
 
 void WebUrl::RefreshPage() {
+    if (retry_.state() != PageRetry::State::Normal) {
+        TryAgain(); // reloading our page would show it again: the game page is meant
+        return;
+    }
     if (wb_) {
         wb_->Refresh();
     }
@@ -69,9 +103,57 @@ void WebUrl::RefreshPage() {
 
 void WebUrl::OpenURL(const std::string& szURL) {
     Load();
+    StopRetrying();
+    retry_.Open();
+    address_ = szURL;
     if (wb_) {
         wb_->Navigate(szURL);
     }
+}
+
+void WebUrl::PageFailed(const std::string& url, long status) {
+    const bool first = retry_.state() == PageRetry::State::Normal;
+    if (!retry_.Failed(url, status, address_)) {
+        return;
+    }
+    if (first) {
+        // Once per loss: the tries that follow every few seconds would fill the log.
+        LogError("WebUrl: " + url + " failed with " + Hex(status) +
+                 ": the network is gone; our page shows until it is back");
+    }
+    // The engine is inside its event: our page goes up once the event has returned.
+    if (!::PostMessageW(WindowObject::hWnd(), kShowRetryPage, 0, 0)) {
+        LogCallFailed("WebUrl: PostMessageW (retry page)", ::GetLastError());
+    }
+}
+
+void WebUrl::ShowRetryPage() {
+    if (!wb_ || retry_.state() != PageRetry::State::Lost) {
+        return;
+    }
+    wb_->ShowHtml(RetryPageHtml(retry_.Address()));
+    HWND hwnd = WindowObject::hWnd();
+    if (!::SetTimer(hwnd, kRetryTimer, PageRetry::kRetryMs, nullptr) ||
+        !::SetTimer(hwnd, kProbeTimer, PageRetry::kProbeMs, nullptr)) {
+        LogCallFailed("WebUrl: SetTimer (retry)", ::GetLastError());
+    }
+}
+
+void WebUrl::TryAgain() {
+    const std::string url = retry_.Retry();
+    if (url.empty() || !wb_) {
+        return;
+    }
+    StopRetrying();
+    wb_->Navigate(url);
+}
+
+void WebUrl::StopRetrying() {
+    if (HWND hwnd = WindowObject::hWnd()) {
+        ::KillTimer(hwnd, kRetryTimer);
+        ::KillTimer(hwnd, kProbeTimer);
+    }
+    probe_.Stop();
 }
 
 void WebUrl::TitleChange(const std::string& Text) {
@@ -114,6 +196,24 @@ LRESULT WebUrl::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             wb_->Focus();
         }
         return 0;
+    case kShowRetryPage:
+        ShowRetryPage();
+        return 0;
+    case kProbeAnswer:
+        if (retry_.ProbeAnswered(wParam != 0)) {
+            TryAgain(); // the server takes connections again
+        }
+        return 0;
+    case WM_TIMER:
+        if (wParam == kRetryTimer) {
+            TryAgain();
+            return 0;
+        }
+        if (wParam == kProbeTimer) {
+            probe_.Start(hwnd, kProbeAnswer, retry_.Address());
+            return 0;
+        }
+        return WindowObject::WndProc(hwnd, msg, wParam, lParam);
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {

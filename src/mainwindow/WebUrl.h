@@ -1,11 +1,14 @@
 // The form that shows one game page in a tab: a frame filling the form and an embedded browser
 // in it. It loads an address on request, reloads on request, hides the page's scroll bars after
-// each document and copies the page's title onto its tab.
+// each document and copies the page's title onto its tab. A page the network takes away gives way
+// to a page of ours until it is back (PageRetry).
 #pragma once
 
 #include "base/WindowObject.h"
 #include "browser/IBrowser.h"
 #include "controls/PictureBox.h"
+#include "mainwindow/ConnectionProbe.h"
+#include "mainwindow/PageRetry.h"
 #include "tabstrip/ITabForm.h"
 
 #include <memory>
@@ -43,11 +46,19 @@ private:
     void DocumentComplete();
     void PageFullScreen(bool on);
     void Picture1Resized(int width, int height);
+    // A page the network took away: our page, timers and probe (see PageRetry).
+    void PageFailed(const std::string& url, long status);
+    void ShowRetryPage();
+    void TryAgain();
+    void StopRetrying();
 
     PictureBox picture1_;
     std::unique_ptr<IBrowser> wb_;
     IuTab* strip_ = nullptr;
     CTabItem* item_ = nullptr;
+    std::string address_; // the address the tab was opened with
+    PageRetry retry_;
+    ConnectionProbe probe_;
 };
 
 } // namespace velm

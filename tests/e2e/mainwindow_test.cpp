@@ -1,6 +1,7 @@
 // The main window in this process, with the demo server's game pages: tabs from addresses, the
 // layout rule, the menu commands with their boxes, the tooltip, the strip's drag rule, DDE while
-// minimised, and the close path with and without the exit question.
+// minimised, the close path with and without the exit question, and a page the network took away
+// coming back by itself.
 #include "mainwindow/WebMainFrm.h"
 
 #include "Config.h"
@@ -897,6 +898,74 @@ TEST_F(MainWindow, MuteFollowsTheMenuAndTheBossKey) {
     main->RunMenuCommand(WebMainFrm::kMute);
     EXPECT_FALSE(checked());
     EXPECT_FALSE(PageBrowser(Tabs(), 0)->Muted());
+}
+
+// The page's painted text, run after run.
+std::string PageText(CBasicBrowser& page) {
+    std::string text;
+    for (const DisplayItem& item : page.Layout().items) {
+        if (item.kind == DisplayItem::Kind::Text) {
+            text += item.text;
+        }
+    }
+    return text;
+}
+
+// The server drops the game page's connections: the tab shows our page instead of the engine's
+// empty one, keeps the game's caption, tries every 5 s, and shows the game again by itself once
+// the server answers; the page's link tries at once.
+TEST_F(MainWindow, PageTheNetworkTookComesBackByItself) {
+    ASSERT_TRUE(PumpUntil([&] { return Caption(0) == "OrvikVelmora 晨曦一区"; }, 10000));
+    CBasicBrowser* page = PageBrowser(Tabs(), 0);
+    ASSERT_NE(page, nullptr);
+    const std::string path = kGame1.substr(kGame1.find("/velm/"));
+    const std::string retryText = "网络连接中断，正在重试…立即重试";
+    auto asked = [&] {
+        const std::string listed = DemoGet("/__control/requests");
+        size_t n = 0;
+        for (size_t at = listed.find(path + "\n"); at != std::string::npos;
+             at = listed.find(path + "\n", at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    auto takeAway = [&] {
+        ASSERT_EQ(DemoGet("/__control/fault?path=" + path + "&kind=close"), "ok\n");
+        Tabs().Item(CTabIndex(0))->Form()->RefreshPage();
+        ASSERT_TRUE(PumpUntil([&] { return PageText(*page) == retryText; }, 15000))
+            << PageText(*page);
+    };
+    auto gameIsBack = [&] {
+        return page->DocumentUrl() == kGame1 &&
+               PageText(*page).find("晨曦一区") != std::string::npos;
+    };
+    takeAway();
+    Pump(200);
+    SavePng(CaptureScreen(), ShotsDir() + "retry_page.png");
+    EXPECT_EQ(Caption(0), "OrvikVelmora 晨曦一区") << "the tab keeps the game's caption";
+    const size_t before = asked();
+    Pump(6500);
+    EXPECT_GT(asked(), before) << "tried again on its own";
+    EXPECT_EQ(PageText(*page), retryText) << "a failed try shows our page again";
+
+    ASSERT_TRUE(DemoReset());
+    EXPECT_TRUE(PumpUntil(gameIsBack, 8000)) << page->DocumentUrl() << " " << PageText(*page);
+    EXPECT_EQ(Caption(0), "OrvikVelmora 晨曦一区");
+    EXPECT_EQ(Tabs().FindItem(CTabIndex("Game" + kGame1)), 0);
+
+    // The link: the page comes back well before the next timed try.
+    takeAway();
+    ASSERT_TRUE(DemoReset());
+    const DWORD clicked = ::GetTickCount();
+    for (const DisplayItem& item : page->Layout().items) {
+        if (item.text == "立即重试") {
+            const LPARAM at = MAKELPARAM(item.x + item.width / 2, item.y + item.height / 2);
+            ::SendMessageW(page->hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+            ::SendMessageW(page->hWnd(), WM_LBUTTONUP, 0, at);
+        }
+    }
+    EXPECT_TRUE(PumpUntil(gameIsBack, 8000));
+    EXPECT_LT(::GetTickCount() - clicked, 3000u) << "the link tries at once";
 }
 
 } // namespace

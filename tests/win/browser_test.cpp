@@ -404,6 +404,7 @@ public:
     void Move(int, int, int, int) override {}
     void Navigate(const std::string&) override {}
     void Refresh() override {}
+    void ShowHtml(const std::string&) override {}
     std::string DocumentUrl() const override { return {}; }
     std::string RootInnerHtml() const override { return {}; }
     bool SetRootStyle(const std::string&, const std::string&) override { return false; }
