@@ -56,6 +56,34 @@ private:
     bool had_ = false;
 };
 
+// The strip's back buffer, read through a screen-compatible copy.
+Pixels ReadSurface(HDC dc) {
+    BITMAP info{};
+    ::GetObjectA(::GetCurrentObject(dc, OBJ_BITMAP), sizeof(info), &info);
+    WindowDc screen(nullptr);
+    MemorySurface copy;
+    if (!copy.Create(screen.get(), info.bmWidth, info.bmHeight)) {
+        return {};
+    }
+    ::BitBlt(copy.dc(), 0, 0, info.bmWidth, info.bmHeight, dc, 0, 0, SRCCOPY);
+    return ReadBitmap(copy.dc(), copy.bitmap());
+}
+
+// Rows of column `x` of `shown` whose colour is nowhere in column `sx` of `skin`: a skin copied
+// or stretched pixel for pixel has none, a smoothed one blends new shades.
+int NewShades(const Pixels& shown, int x, const Pixels& skin, int sx) {
+    int count = 0;
+    for (int y = 0; y < shown.height; ++y) {
+        bool found = false;
+        for (int sy = 0; sy < skin.height && !found; ++sy) {
+            found = shown.r(x, y) == skin.r(sx, sy) && shown.g(x, y) == skin.g(sx, sy) &&
+                    shown.b(x, y) == skin.b(sx, sy);
+        }
+        count += found ? 0 : 1;
+    }
+    return count;
+}
+
 RECT PlaceIn(HWND parent, HWND child) {
     RECT r{};
     ::GetWindowRect(child, &r);
@@ -115,6 +143,18 @@ TEST(DisplayScale, ChildMainWindow) {
     RECT title = PlaceIn(h, main->WebBForm().hWnd());
     EXPECT_EQ(title.right - title.left, 1000);
     EXPECT_EQ(title.bottom - title.top, px(500)) << "the title bar keeps its own height";
+    {
+        // Its skin fills that height, smoothed: the bar's last row is the skin's blue, not the
+        // bar's back colour below a skin copied at its design size.
+        const Pixels bar = ReadSurface(main->WebBForm().hdc());
+        ASSERT_EQ(bar.height, px(500));
+        const auto& skin = main->WebBForm().PP();
+        UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+        const Pixels drawn = ReadBitmap(dc.get(), skin.Bitmap());
+        const int x = bar.width / 2;
+        EXPECT_GT(bar.b(x, bar.height - 1), bar.r(x, bar.height - 1) + 60);
+        EXPECT_GT(NewShades(bar, x, drawn, 30), 0);
+    }
     RECT close = PlaceIn(h, main->web_close().hWnd());
     EXPECT_EQ(close.left, px(W - 730));
     EXPECT_EQ(close.top, px(15));
@@ -177,19 +217,6 @@ TEST(DisplayScale, ChildSplashPicture) {
     ::DestroyWindow(hwnd);
 }
 
-// The strip's back buffer, read through a screen-compatible copy.
-Pixels ReadSurface(HDC dc) {
-    BITMAP info{};
-    ::GetObjectA(::GetCurrentObject(dc, OBJ_BITMAP), sizeof(info), &info);
-    WindowDc screen(nullptr);
-    MemorySurface copy;
-    if (!copy.Create(screen.get(), info.bmWidth, info.bmHeight)) {
-        return {};
-    }
-    ::BitBlt(copy.dc(), 0, 0, info.bmWidth, info.bmHeight, dc, 0, 0, SRCCOPY);
-    return ReadBitmap(copy.dc(), copy.bitmap());
-}
-
 TEST(DisplayScale, ChildTabStrip) {
     const char* wanted = std::getenv(kChildDpi);
     if (!wanted) {
@@ -226,6 +253,8 @@ TEST(DisplayScale, ChildTabStrip) {
         }
     }
     EXPECT_EQ(keyed, 0) << "no key-colour pixel is left on the strip";
+    const Pixels skin = ReadSurface(strip->SkinDC(1));
+    EXPECT_GT(NewShades(shown, 0, skin, 0), 0) << "the background's gradient is smoothed";
     const int margin = ScaleDesignPixels(10, dpi);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(strip->TabItems().Item(i)->Width(), ScaleDesignPixels(200, dpi)) << i;
