@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <vector>
 #include <string>
@@ -23,38 +22,6 @@ namespace velm {
 namespace {
 
 using namespace velm::test;
-
-constexpr const wchar_t* kDesktopKey = L"Control Panel\\Desktop";
-constexpr const char* kChildDpi = "VELM_TEST_DPI";
-
-// Sets the prefix's display scale for processes started from now on; the old one comes back at
-// the end.
-class LogPixelsScope {
-public:
-    explicit LogPixelsScope(DWORD dpi) {
-        DWORD size = sizeof(old_);
-        had_ = ::RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", RRF_RT_REG_DWORD,
-                              nullptr, &old_, &size) == ERROR_SUCCESS;
-        Set(dpi);
-    }
-    ~LogPixelsScope() {
-        if (had_) {
-            Set(old_);
-        } else {
-            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels");
-        }
-    }
-    LogPixelsScope(const LogPixelsScope&) = delete;
-    LogPixelsScope& operator=(const LogPixelsScope&) = delete;
-
-private:
-    static void Set(DWORD dpi) {
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &dpi,
-                          sizeof(dpi));
-    }
-    DWORD old_ = 96;
-    bool had_ = false;
-};
 
 // The strip's back buffer, read through a screen-compatible copy.
 Pixels ReadSurface(HDC dc) {
@@ -92,25 +59,18 @@ RECT PlaceIn(HWND parent, HWND child) {
 }
 
 TEST(DisplayScale, MainWindowAndSplashAreTheDesignAtEachScale) {
-    wchar_t self[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     for (int dpi : {120, 144, 192}) {
-        LogPixelsScope scale(static_cast<DWORD>(dpi));
-        ChildProcess child;
-        ASSERT_TRUE(child.Start(self, L"--gtest_filter=DisplayScale.Child*",
-                                {{L"VELM_TEST_DPI", std::to_wstring(dpi)}}));
-        ASSERT_TRUE(child.Wait(120000)) << dpi;
-        EXPECT_EQ(child.ExitCode(), 0u) << "at " << dpi << " dpi (its output is above)";
+        EXPECT_TRUE(PassesAtDpi(dpi, L"DisplayScale.Child*"))
+            << "at " << dpi << " dpi (its output is above)";
     }
 }
 
 // Run by the test above, in a process that started at the scale it sets.
 TEST(DisplayScale, ChildMainWindow) {
-    const char* wanted = std::getenv(kChildDpi);
-    if (!wanted) {
+    const int dpi = ChildDpi();
+    if (dpi == 0) {
         GTEST_SKIP() << "runs as a child of MainWindowAndSplashAreTheDesignAtEachScale";
     }
-    const int dpi = std::atoi(wanted);
     ASSERT_TRUE(DemoReset()) << "the demo server is not running";
     WindowObject::SetQuitOnLastWindow(false);
     WebMainFrm* main = &WebMainFrm::Get();
@@ -191,11 +151,10 @@ TEST(DisplayScale, ChildMainWindow) {
 }
 
 TEST(DisplayScale, ChildSplashPicture) {
-    const char* wanted = std::getenv(kChildDpi);
-    if (!wanted) {
+    const int dpi = ChildDpi();
+    if (dpi == 0) {
         GTEST_SKIP() << "runs as a child of MainWindowAndSplashAreTheDesignAtEachScale";
     }
-    const int dpi = std::atoi(wanted);
     HWND hwnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr,
                                   nullptr, nullptr, nullptr);
     ASSERT_NE(hwnd, nullptr);
@@ -218,11 +177,10 @@ TEST(DisplayScale, ChildSplashPicture) {
 }
 
 TEST(DisplayScale, ChildTabStrip) {
-    const char* wanted = std::getenv(kChildDpi);
-    if (!wanted) {
+    const int dpi = ChildDpi();
+    if (dpi == 0) {
         GTEST_SKIP() << "runs as a child of MainWindowAndSplashAreTheDesignAtEachScale";
     }
-    const int dpi = std::atoi(wanted);
     HWND host = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
                                   1000, 400, nullptr, nullptr, nullptr, nullptr);
     HWND container = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 60, 600, 300,

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace velm::test {
@@ -467,6 +468,51 @@ bool RanAlone() {
               std::string::npos)
         << name << " failed, or ended its process before it finished";
     return true;
+}
+
+namespace {
+constexpr const wchar_t* kDesktopKey = L"Control Panel\\Desktop";
+constexpr const char* kChildDpi = "VELM_TEST_DPI";
+
+void SetLogPixels(DWORD dpi) {
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
+}
+} // namespace
+
+LogPixelsScope::LogPixelsScope(DWORD dpi) {
+    DWORD size = sizeof(old_);
+    had_ = ::RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr,
+                          &old_, &size) == ERROR_SUCCESS;
+    SetLogPixels(dpi);
+}
+
+LogPixelsScope::~LogPixelsScope() {
+    if (had_) {
+        SetLogPixels(old_);
+    } else {
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels");
+    }
+}
+
+bool PassesAtDpi(int dpi, const std::wstring& filter, DWORD timeoutMs) {
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    LogPixelsScope scale(static_cast<DWORD>(dpi));
+    ChildProcess child;
+    if (!child.Start(self, L"--gtest_filter=" + filter,
+                     {{L"VELM_TEST_DPI", std::to_wstring(dpi)}, {L"GTEST_OUTPUT", L""}})) {
+        return false;
+    }
+    if (!child.Wait(timeoutMs)) {
+        child.Kill();
+        return false;
+    }
+    return child.ExitCode() == 0;
+}
+
+int ChildDpi() {
+    const char* value = std::getenv(kChildDpi);
+    return value ? std::atoi(value) : 0;
 }
 
 } // namespace velm::test

@@ -71,6 +71,25 @@ private:
     PROCESS_INFORMATION pi_{};
 };
 
+// Sets the prefix's display scale (its LogPixels) for processes started from now on; the old
+// one comes back at the end. A process reads the system DPI when it starts.
+class LogPixelsScope {
+public:
+    explicit LogPixelsScope(DWORD dpi);
+    ~LogPixelsScope();
+    LogPixelsScope(const LogPixelsScope&) = delete;
+    LogPixelsScope& operator=(const LogPixelsScope&) = delete;
+
+private:
+    DWORD old_ = 96;
+    bool had_ = false;
+};
+// Runs the test cases `filter` selects in a child of this test program started at `dpi`, where
+// ChildDpi() gives it; true when the child passed (its output goes where this one's does).
+bool PassesAtDpi(int dpi, const std::wstring& filter, DWORD timeoutMs = 120000);
+// The DPI this process was started at by PassesAtDpi; 0 when it was not.
+int ChildDpi();
+
 // A fresh folder under the system temporary folder, removed with its content at the end.
 class TempDir {
 public:
