@@ -498,9 +498,13 @@ bool PassesAtDpi(int dpi, const std::wstring& filter, DWORD timeoutMs) {
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     LogPixelsScope scale(static_cast<DWORD>(dpi));
+    // Settings of its own: a window placement another run left must not decide the sizes.
+    TempDir settings;
     ChildProcess child;
     if (!child.Start(self, L"--gtest_filter=" + filter,
-                     {{L"VELM_TEST_DPI", std::to_wstring(dpi)}, {L"GTEST_OUTPUT", L""}})) {
+                     {{L"VELM_TEST_DPI", std::to_wstring(dpi)},
+                      {L"GTEST_OUTPUT", L""},
+                      {L"LOCALAPPDATA", settings.wpath()}})) {
         return false;
     }
     if (!child.Wait(timeoutMs)) {

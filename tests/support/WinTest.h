@@ -85,7 +85,8 @@ private:
     bool had_ = false;
 };
 // Runs the test cases `filter` selects in a child of this test program started at `dpi`, where
-// ChildDpi() gives it; true when the child passed (its output goes where this one's does).
+// ChildDpi() gives it, with a settings folder of its own; true when the child passed (its
+// output goes where this one's does).
 bool PassesAtDpi(int dpi, const std::wstring& filter, DWORD timeoutMs = 120000);
 // The DPI this process was started at by PassesAtDpi; 0 when it was not.
 int ChildDpi();
