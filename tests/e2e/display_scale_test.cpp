@@ -23,19 +23,6 @@ namespace {
 
 using namespace velm::test;
 
-// The strip's back buffer, read through a screen-compatible copy.
-Pixels ReadSurface(HDC dc) {
-    BITMAP info{};
-    ::GetObjectA(::GetCurrentObject(dc, OBJ_BITMAP), sizeof(info), &info);
-    WindowDc screen(nullptr);
-    MemorySurface copy;
-    if (!copy.Create(screen.get(), info.bmWidth, info.bmHeight)) {
-        return {};
-    }
-    ::BitBlt(copy.dc(), 0, 0, info.bmWidth, info.bmHeight, dc, 0, 0, SRCCOPY);
-    return ReadBitmap(copy.dc(), copy.bitmap());
-}
-
 // Rows of column `x` of `shown` whose colour is nowhere in column `sx` of `skin`: a skin copied
 // or stretched pixel for pixel has none, a smoothed one blends new shades.
 int NewShades(const Pixels& shown, int x, const Pixels& skin, int sx) {

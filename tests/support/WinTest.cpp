@@ -1,6 +1,7 @@
 #include "support/WinTest.h"
 
 #include "base/Dib.h"
+#include "base/Handles.h"
 #include "base/WindowObject.h"
 
 #include <psapi.h>
@@ -359,6 +360,18 @@ std::string FromUnixPath(const std::string& unixPath) {
 std::wstring VelmExePath() {
     std::string p = FromUnixPath(std::string(VELM_BINARY_DIR) + "/velm.exe");
     return std::wstring(p.begin(), p.end());
+}
+
+Pixels ReadSurface(HDC dc) {
+    BITMAP info{};
+    ::GetObjectA(::GetCurrentObject(dc, OBJ_BITMAP), sizeof(info), &info);
+    WindowDc screen(nullptr);
+    MemorySurface copy;
+    if (!copy.Create(screen.get(), info.bmWidth, info.bmHeight)) {
+        return {};
+    }
+    ::BitBlt(copy.dc(), 0, 0, info.bmWidth, info.bmHeight, dc, 0, 0, SRCCOPY);
+    return ReadBitmap(copy.dc(), copy.bitmap());
 }
 
 Pixels ReadBitmap(HDC dc, HBITMAP bitmap) {

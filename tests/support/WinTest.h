@@ -154,6 +154,9 @@ struct Pixels {
     COLORREF rgb(int x, int y) const { return RGB(r(x, y), g(x, y), b(x, y)); }
 };
 Pixels ReadBitmap(HDC dc, HBITMAP bitmap);
+// The pixels of the bitmap selected into `dc`, read through a screen-compatible copy (a top-down
+// DIB section's row order is not told by GetObject here).
+Pixels ReadSurface(HDC dc);
 // Saves pixels as a 32-bit BMP (tests write screenshots this way).
 bool SaveBmp(const Pixels& pixels, const std::string& path);
 // Captures the whole screen.
