@@ -1,7 +1,9 @@
 // One full repaint of the tab strip, DrawAll(true) with 30 tabs, against a single W x H BitBlt
 // of the same back buffer to the strip's window, in one run. Measured at two strip widths: at
 // 1000 pixels the 30 tabs are too narrow for their captions, at 1900 every caption is drawn
-// (cut with an ellipsis).
+// (cut with an ellipsis). Then the 1900-pixel strip at 150 %: 2850 pixels wide, measured by a
+// child of this program started at 144 dpi (a process reads the system DPI when it starts).
+#include "base/WindowDpi.h"
 #include "tabstrip/ITabForm.h"
 #include "tabstrip/mdlTabAPI.h"
 #include "tabstrip/uTab.h"
@@ -10,6 +12,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <string>
 #include <memory>
 
 namespace {
@@ -82,7 +86,8 @@ void Measure(int width) {
         const double blit = Best(
             300, [&] { ::BitBlt(window, 0, 0, width, h, strip.BackBufferDC(), 0, 0, SRCCOPY); });
         ::ReleaseDC(strip.hWnd(), window);
-        std::printf("strip %d x %d, 30 tabs %d pixels wide\n", width, h, strip.StandardWidth());
+        std::printf("strip %d x %d at %d dpi, 30 tabs %d pixels wide\n", width, h,
+                    velm::WindowDpi(strip.hWnd()), strip.StandardWidth());
         std::printf("  DrawAll(true):     %8.3f ms per frame\n", draw);
         std::printf("  one W x H BitBlt:  %8.3f ms per frame\n", blit);
         std::printf("  ratio:             %8.1f\n", draw / blit);
@@ -104,13 +109,54 @@ void Measure(int width) {
 
 } // namespace
 
-int main() {
+// Runs this program with --scaled at `dpi` (the prefix's LogPixels, put back afterwards).
+int RunScaled(DWORD dpi) {
+    constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
+    DWORD old = 0;
+    DWORD size = sizeof(old);
+    const bool had = ::RegGetValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", RRF_RT_REG_DWORD,
+                                    nullptr, &old, &size) == ERROR_SUCCESS;
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --scaled";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION pi{};
+    DWORD code = 1;
+    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                         &pi)) {
+        ::WaitForSingleObject(pi.hProcess, INFINITE);
+        ::GetExitCodeProcess(pi.hProcess, &code);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+    } else {
+        std::printf("the run at %lu dpi could not start (error %lu)\n", dpi, ::GetLastError());
+    }
+    if (had) {
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &old, sizeof(old));
+    } else {
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels");
+    }
+    return static_cast<int>(code);
+}
+
+int main(int argc, char** argv) {
     WNDCLASSA wc{};
     wc.lpfnWndProc = Proc;
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.lpszClassName = "VelmBenchHost";
     ::RegisterClassA(&wc);
+    if (argc > 1 && std::strcmp(argv[1], "--scaled") == 0) {
+        Measure(2850);
+        return 0;
+    }
     Measure(1000);
     Measure(1900);
-    return 0;
+    std::fflush(stdout);
+    return RunScaled(144);
 }

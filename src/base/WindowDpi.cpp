@@ -48,6 +48,11 @@ void RescaleChildren(HWND parent, int fromDpi, int toDpi) {
         ::SetWindowPos(c, nullptr, at(r.left), at(r.top), at(r.right) - at(r.left),
                        at(r.bottom) - at(r.top), SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    for (HWND c : children) {
+        if (::IsWindow(c)) {
+            ::SendMessageW(c, kDpiChangedAfterParent, 0, 0);
+        }
+    }
 }
 
 } // namespace velm

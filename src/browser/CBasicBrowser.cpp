@@ -3,6 +3,7 @@
 #include "base/HttpGet.h"
 #include "base/Log.h"
 #include "base/Text.h"
+#include "base/WindowDpi.h"
 
 #include <wininet.h>
 
@@ -454,11 +455,14 @@ const PageLayout& CBasicBrowser::Layout() {
         RECT client{};
         ::GetClientRect(hWnd(), &client);
         if (document_) {
-            // Laid out at the zoom's width in unzoomed measures, then every length scaled.
+            // Laid out at the zoom's width in unzoomed measures, then every length scaled. A page
+            // is designed at 96 dpi: the window's scale comes on top of the zoom, as the system
+            // control does for a host that declares itself DPI-aware.
+            const int zoom = ::MulDiv(zoom_, WindowDpi(hWnd()), kDesignDpi);
             GdiMeasurer measurer([this](const PageFont& font) { return Font(font); });
-            layout_ = LayoutPage(*document_, MulDiv(client.right, 100, zoom_), measurer);
-            if (zoom_ != 100) {
-                auto scale = [this](int v) { return MulDiv(v, zoom_, 100); };
+            layout_ = LayoutPage(*document_, MulDiv(client.right, 100, zoom), measurer);
+            if (zoom != 100) {
+                auto scale = [zoom](int v) { return MulDiv(v, zoom, 100); };
                 for (DisplayItem& item : layout_.items) {
                     item.x = scale(item.x);
                     item.y = scale(item.y);

@@ -1,5 +1,6 @@
 #include "controls/BForm.h"
 
+#include "base/SkinBitmap.h"
 #include "base/WindowDpi.h"
 #include "base/Text.h"
 #include "base/WindowObject.h"
@@ -17,13 +18,40 @@ namespace {
 
 constexpr const wchar_t* kClassName = L"velm.BForm";
 
-// Copies the skin pieces onto a surface.
-void DrawPieces(HDC dst, const Picture& skin, const std::vector<SkinPiece>& pieces) {
+// Copies the skin pieces onto a surface of `surface` pixels shown at `dpi`: at the design's scale
+// as they are, at another each piece stretched to where its edges fall at that scale. What lies
+// beyond the surface's design size is cut off first, as the surface's edge cuts it at the
+// design's scale, so no row of the skin that would not show blends into one that does.
+void DrawPieces(HDC dst, const Picture& skin, const std::vector<SkinPiece>& pieces, int dpi,
+                SIZE surface) {
     HBITMAP bmp = skin.Bitmap();
     if (!dst || !bmp) {
         return;
     }
     SIZE size = skin.PixelSize();
+    if (dpi != kDesignDpi) {
+        SkinPixels pixels = ReadSkinPixels(bmp);
+        // The whole design pixels the surface holds; a piece reaching past them is cut there
+        // and stretched to the surface's edge.
+        const int designWidth = surface.cx * kDesignDpi / dpi;
+        const int designHeight = surface.cy * kDesignDpi / dpi;
+        auto edge = [dpi](int design, int limit, int surfaceEnd) {
+            return design >= limit ? surfaceEnd : ScaleDesignPixels(design, dpi);
+        };
+        for (const SkinPiece& piece : pieces) {
+            PixelBlit b = SkinLayout::ToPixels(piece, size.cx, size.cy);
+            b.src.width = std::min(b.src.width, designWidth - b.dstX);
+            b.src.height = std::min(b.src.height, designHeight - b.dstY);
+            if (!b.empty()) {
+                const int x = ScaleDesignPixels(b.dstX, dpi);
+                const int y = ScaleDesignPixels(b.dstY, dpi);
+                DrawSkin(dst, x, y, edge(b.dstX + b.src.width, designWidth, surface.cx) - x,
+                         edge(b.dstY + b.src.height, designHeight, surface.cy) - y, pixels.View(),
+                         b.src.x, b.src.y, b.src.width, b.src.height);
+            }
+        }
+        return;
+    }
     UniqueMemoryDc src(::CreateCompatibleDC(dst));
     if (!src) {
         return;
@@ -38,6 +66,11 @@ void DrawPieces(HDC dst, const Picture& skin, const std::vector<SkinPiece>& piec
     }
 }
 
+// A surface's size in twips of the design, at the scale it is shown at.
+long DesignTwips(int pixels, int dpi) {
+    return PixelsToTwipsAt(pixels, dpi);
+}
+
 } // namespace
 
 BForm::BForm() = default;
@@ -48,15 +81,28 @@ bool BForm::Create(HWND parent, long left, long top, long width, long height) {
     return CreateControl(kClassName, parent, left, top, width, height);
 }
 
-void BForm::OnCreated() {
-    skin_ = Picture::FromBitmapResource(kSkinResource);
+namespace {
+
+UniqueFont CaptionFont(HWND window) {
     FontInfo info;
     info.name = "宋体";
     info.size = 9;
     info.bold = true;
-    font_ = CreateUiFont(info, hWnd());
+    return CreateUiFont(info, window);
+}
+
+} // namespace
+
+void BForm::OnCreated() {
+    skin_ = Picture::FromBitmapResource(kSkinResource);
+    font_ = CaptionFont(hWnd());
     canvas_.SetBackColour(TranslateColour(backColour_));
     canvas_.Attach(hWnd());
+    OnSize();
+}
+
+void BForm::OnDpiChanged() {
+    font_ = CaptionFont(hWnd());
     OnSize();
 }
 
@@ -160,7 +206,9 @@ void BForm::PrintTitle(const std::string& caption) {
         return;
     }
     canvas_.Clear();
-    DrawPieces(dc, skin_, SkinLayout::TitlePieces(canvas_.Width(), SkinWidth()));
+    const int dpi = WindowDpi(hWnd());
+    DrawPieces(dc, skin_, SkinLayout::TitlePieces(DesignTwips(canvas_.WidthPx(), dpi), SkinWidth()),
+               dpi, {canvas_.WidthPx(), canvas_.HeightPx()});
     PrintCaption(dc, caption, SkinLayout::CaptionX(hasLogo_), SkinLayout::kCaptionY);
     canvas_.Refresh();
 }
@@ -170,7 +218,10 @@ void BForm::Nomin() {
     if (!dc) {
         return;
     }
-    DrawPieces(dc, skin_, {SkinLayout::NominPiece(canvas_.Width(), SkinWidth())});
+    const int dpi = WindowDpi(hWnd());
+    DrawPieces(dc, skin_,
+               {SkinLayout::NominPiece(DesignTwips(canvas_.WidthPx(), dpi), SkinWidth())}, dpi,
+               {canvas_.WidthPx(), canvas_.HeightPx()});
     PrintCaption(dc, caption_, 120, 100);
     canvas_.Refresh();
 }
@@ -181,8 +232,11 @@ void BForm::Printform(FormCanvas& frm) const {
         return;
     }
     frm.Clear();
+    const int dpi = WindowDpi(frm.Window());
     DrawPieces(dc, skin_,
-               SkinLayout::FramePieces(frm.Width(), frm.Height(), SkinWidth(), SkinHeight()));
+               SkinLayout::FramePieces(DesignTwips(frm.WidthPx(), dpi),
+                                       DesignTwips(frm.HeightPx(), dpi), SkinWidth(), SkinHeight()),
+               dpi, {frm.WidthPx(), frm.HeightPx()});
     frm.Refresh();
 }
 

@@ -62,6 +62,7 @@ public:
 protected:
     LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnCreated() override;
+    void OnDpiChanged() override;
 
 private:
     void PrintTitle(const std::string& caption);

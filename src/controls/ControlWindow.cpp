@@ -20,6 +20,14 @@ bool ControlWindow::CreateControl(const wchar_t* className, HWND parent, long le
     return true;
 }
 
+LRESULT ControlWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == kDpiChangedAfterParent) {
+        Guarded("ControlWindow: scale change handler", [this] { OnDpiChanged(); });
+        return 0;
+    }
+    return Window::WndProc(hwnd, msg, wParam, lParam);
+}
+
 RECT ControlWindow::PlaceInParent() const {
     RECT r{};
     if (!hWnd()) {

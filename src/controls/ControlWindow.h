@@ -26,6 +26,10 @@ protected:
                        long height, DWORD style = WS_CHILD | WS_CLIPSIBLINGS);
     // Called once the window exists, before CreateControl returns.
     virtual void OnCreated() {}
+    // Called when the control's window was moved to a monitor of another scale: fonts and
+    // pictures made for the old one are made again.
+    virtual void OnDpiChanged() {}
+    LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     RECT PlaceInParent() const;

@@ -1,5 +1,6 @@
 #include "controls/Picture.h"
 
+#include "base/SkinBitmap.h"
 #include "base/Units.h"
 
 #include <cstdlib>
@@ -150,7 +151,7 @@ HICON Picture::Icon() const {
     return reinterpret_cast<HICON>(static_cast<UINT_PTR>(h));
 }
 
-void Picture::Draw(HDC dc, int x, int y, int width, int height) const {
+void Picture::Draw(HDC dc, int x, int y, int width, int height, bool smooth) const {
     if (HICON icon = Icon()) {
         ::DrawIconEx(dc, x, y, icon, width, height, 0, nullptr, DI_NORMAL);
         return;
@@ -160,15 +161,25 @@ void Picture::Draw(HDC dc, int x, int y, int width, int height) const {
         return;
     }
     SIZE s = PixelSize();
+    if (width == s.cx && height == s.cy) {
+        UniqueMemoryDc src(::CreateCompatibleDC(dc));
+        if (!src) {
+            return;
+        }
+        SelectScope sel(src.get(), bmp);
+        ::BitBlt(dc, x, y, width, height, src.get(), 0, 0, SRCCOPY);
+        return;
+    }
+    if (smooth) {
+        SkinPixels pixels = ReadSkinPixels(bmp);
+        DrawSkin(dc, x, y, width, height, pixels.View(), 0, 0, pixels.width, pixels.height);
+        return;
+    }
     UniqueMemoryDc src(::CreateCompatibleDC(dc));
     if (!src) {
         return;
     }
     SelectScope sel(src.get(), bmp);
-    if (width == s.cx && height == s.cy) {
-        ::BitBlt(dc, x, y, width, height, src.get(), 0, 0, SRCCOPY);
-        return;
-    }
     int oldMode = ::SetStretchBltMode(dc, COLORONCOLOR);
     ::StretchBlt(dc, x, y, width, height, src.get(), 0, 0, s.cx, s.cy, SRCCOPY);
     ::SetStretchBltMode(dc, oldMode);

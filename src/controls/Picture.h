@@ -37,9 +37,10 @@ public:
     IPicture* Ole() const { return picture_.get(); }
     const std::string& Text() const { return text_; }
 
-    // Draws the picture stretched to (x, y, width, height) pixels of `dc`; an icon is drawn at the
-    // given size too.
-    void Draw(HDC dc, int x, int y, int width, int height) const;
+    // Draws the picture stretched to (x, y, width, height) pixels of `dc`: pixel for pixel, or
+    // `smooth` with its key colour kept exact (DrawSkin, for a picture shown at a display
+    // scale); an icon is drawn at the given size too.
+    void Draw(HDC dc, int x, int y, int width, int height, bool smooth = false) const;
     // Copies a rectangle of a bitmap picture into a new bitmap compatible with `reference`.
     // `throughPalette` makes the copy in a device context with a 256-entry palette built from the
     // system palette; the new picture then owns that palette as well.

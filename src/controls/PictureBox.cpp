@@ -1,5 +1,8 @@
 #include "controls/PictureBox.h"
 
+#include "base/SkinBitmap.h"
+#include "base/WindowDpi.h"
+
 namespace velm {
 
 PictureBox::PictureBox(COLORREF background, long left, long top, long width, long height)
@@ -30,9 +33,18 @@ LRESULT PictureBox::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         UniqueBrush brush(::CreateSolidBrush(background_));
         ::FillRect(paint.dc(), &paint.rect(), brush.get());
         if (picture_) {
-            UniqueMemoryDc dc(::CreateCompatibleDC(paint.dc()));
             BITMAP info{};
             ::GetObjectW(picture_.get(), sizeof(info), &info);
+            const int dpi = WindowDpi(hwnd);
+            if (dpi != kDesignDpi) {
+                // The picture's design size at this scale.
+                SkinPixels pixels = ReadSkinPixels(picture_.get());
+                DrawSkin(paint.dc(), 0, 0, ScaleDesignPixels(info.bmWidth, dpi),
+                         ScaleDesignPixels(info.bmHeight, dpi), pixels.View(), 0, 0, pixels.width,
+                         pixels.height);
+                return 0;
+            }
+            UniqueMemoryDc dc(::CreateCompatibleDC(paint.dc()));
             SelectScope select(dc.get(), picture_.get());
             ::BitBlt(paint.dc(), 0, 0, info.bmWidth, info.bmHeight, dc.get(), 0, 0, SRCCOPY);
         }

@@ -3,6 +3,7 @@
 #include "base/Dib.h"
 #include "base/Text.h"
 #include "base/Units.h"
+#include "base/WindowDpi.h"
 #include "controls/DcStateScope.h"
 #include "controls/MaskRuns.h"
 #include "controls/SkinLayout.h"
@@ -184,6 +185,11 @@ void iButton::SetcFont(const FontInfo& font) {
     Changed("cFont");
 }
 
+void iButton::OnDpiChanged() {
+    fontHandle_ = CreateUiFont(font_, hWnd());
+    OnSize();
+}
+
 void iButton::SetcDrawMode(std::int16_t mode) {
     drawMode_ = mode;
     RepaintCurrent();
@@ -294,18 +300,27 @@ void iButton::Repaint(std::int32_t look) {
     }
     const long textWidth = PixelsToTwips(extent.cx);
     const long textHeight = PixelsToTwips(extent.cy);
-    const long iconWidth = icon_ ? iButtonGeometry::IconWidthTwips(icon_.WidthHimetric()) : 0;
+    // The icon's design size shown at the control's scale, in the canvas's 15 twips a pixel.
+    const int dpi = WindowDpi(hWnd());
+    const long iconWidth =
+        icon_ ? PixelsToTwips(ScaleDesignPixels(
+                    static_cast<int>(iButtonGeometry::IconWidthTwips(icon_.WidthHimetric()) /
+                                     kTwipsPerPixel),
+                    dpi))
+              : 0;
+    const bool smooth = dpi != kDesignDpi;
 
     if (imagesReady_) {
         int index = iButtonGeometry::ImageIndex(iButtonGeometry::BackgroundLook(look, locked_),
                                                 style_, value_);
         if (index >= 0 && index < static_cast<int>(images_.size())) {
             const Picture& image = images_[static_cast<size_t>(index)];
-            image.Draw(dc, 0, 0, canvas_.WidthPx(), canvas_.HeightPx());
+            image.Draw(dc, 0, 0, canvas_.WidthPx(), canvas_.HeightPx(), smooth);
             if (backStyle_ != 0 && icon_) {
                 SIZE s = icon_.PixelSize();
                 long x = iButtonGeometry::IconX(width, textWidth, iconWidth);
-                icon_.Draw(dc, TwipsToPixels(x), 0, s.cx, s.cy);
+                icon_.Draw(dc, TwipsToPixels(x), 0, ScaleDesignPixels(s.cx, dpi),
+                           ScaleDesignPixels(s.cy, dpi), smooth);
             }
         }
     }

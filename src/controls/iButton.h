@@ -87,6 +87,7 @@ public:
 protected:
     LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnCreated() override;
+    void OnDpiChanged() override;
 
 private:
     void BuildStateImages();

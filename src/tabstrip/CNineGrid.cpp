@@ -25,6 +25,15 @@ std::vector<CNineGrid::Piece> CNineGrid::Pieces(std::int32_t dw, std::int32_t dh
                                                 std::int32_t sy, std::int32_t sw, std::int32_t sh,
                                                 std::int32_t left, std::int32_t top,
                                                 std::int32_t right, std::int32_t bottom) {
+    return Pieces(dw, dh, sx, sy, sw, sh, left, top, right, bottom, left, top, right, bottom);
+}
+
+std::vector<CNineGrid::Piece> CNineGrid::Pieces(std::int32_t dw, std::int32_t dh, std::int32_t sx,
+                                                std::int32_t sy, std::int32_t sw, std::int32_t sh,
+                                                std::int32_t left, std::int32_t top,
+                                                std::int32_t right, std::int32_t bottom,
+                                                std::int32_t dleft, std::int32_t dtop,
+                                                std::int32_t dright, std::int32_t dbottom) {
     std::vector<Piece> out;
     if (dw == 0 || dh == 0 || sw == 0 || sh == 0) {
         return out;
@@ -43,8 +52,8 @@ std::vector<CNineGrid::Piece> CNineGrid::Pieces(std::int32_t dw, std::int32_t dh
     const std::int32_t r = std::max(right, 0);
     const std::int32_t b = std::max(bottom, 0);
     std::int32_t dl, dr, dt, db;
-    FitBorders(dw, l, r, dl, dr);
-    FitBorders(dh, t, b, dt, db);
+    FitBorders(dw, l > 0 ? dleft : 0, r > 0 ? dright : 0, dl, dr);
+    FitBorders(dh, t > 0 ? dtop : 0, b > 0 ? dbottom : 0, dt, db);
     const std::int32_t smw = sw - l - r; // source middle
     const std::int32_t smh = sh - t - b;
     const std::int32_t dmw = dw - dl - dr; // destination middle

@@ -1,6 +1,7 @@
-// Nine-grid scaling: a source rectangle cut by four borders into corners (copied unscaled),
-// edges (stretched along their length) and a centre (stretched both ways), fitted to a
-// destination size. Window-free: it only says which block goes where.
+// Nine-grid scaling: a source rectangle cut by four borders into corners (copied unscaled, or
+// scaled to the destination's own borders), edges (stretched along their length) and a centre
+// (stretched both ways), fitted to a destination size. Window-free: it only says which block
+// goes where.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +26,13 @@ public:
                                      std::int32_t sy, std::int32_t sw, std::int32_t sh,
                                      std::int32_t left, std::int32_t top, std::int32_t right,
                                      std::int32_t bottom);
+    // The same with borders of another size in the destination (a skin shown at a display
+    // scale): corners become dleft x dtop and so on.
+    static std::vector<Piece> Pieces(std::int32_t dw, std::int32_t dh, std::int32_t sx,
+                                     std::int32_t sy, std::int32_t sw, std::int32_t sh,
+                                     std::int32_t left, std::int32_t top, std::int32_t right,
+                                     std::int32_t bottom, std::int32_t dleft, std::int32_t dtop,
+                                     std::int32_t dright, std::int32_t dbottom);
 };
 
 } // namespace velm

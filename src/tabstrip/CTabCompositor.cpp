@@ -6,58 +6,6 @@
 #include <iterator>
 
 namespace velm {
-namespace {
-
-// One destination block from a source block of any size.
-void Resample(CPixelView& dest, const CPixelView& src, const CNineGrid::Piece& p, int ox, int oy) {
-    for (int y = 0; y < p.dh; ++y) {
-        const int ty = oy + p.dy + y;
-        if (ty < 0 || ty >= dest.height) {
-            continue;
-        }
-        // Source rows [y0, y1) in fixed point: this row's share of the source block.
-        const int y0 = p.sy + y * p.sh / p.dh;
-        int y1 = p.sy + ((y + 1) * p.sh + p.dh - 1) / p.dh;
-        if (y1 <= y0) {
-            y1 = y0 + 1;
-        }
-        for (int x = 0; x < p.dw; ++x) {
-            const int tx = ox + p.dx + x;
-            if (tx < 0 || tx >= dest.width) {
-                continue;
-            }
-            const int x0 = p.sx + x * p.sw / p.dw;
-            int x1 = p.sx + ((x + 1) * p.sw + p.dw - 1) / p.dw;
-            if (x1 <= x0) {
-                x1 = x0 + 1;
-            }
-            unsigned r = 0, g = 0, b = 0, n = 0, keyed = 0;
-            for (int sy = y0; sy < y1; ++sy) {
-                for (int sx = x0; sx < x1; ++sx) {
-                    if (!src.Contains(sx, sy)) {
-                        continue;
-                    }
-                    const std::uint32_t s = src.At(sx, sy);
-                    if (s == CTabCompositor::kKey) {
-                        ++keyed;
-                        continue;
-                    }
-                    r += (s >> 16) & 0xFF;
-                    g += (s >> 8) & 0xFF;
-                    b += s & 0xFF;
-                    ++n;
-                }
-            }
-            if (n == 0 || keyed > n) {
-                continue;
-            }
-            dest.Set(tx, ty, ((r + n / 2) / n) << 16 | ((g + n / 2) / n) << 8 | ((b + n / 2) / n));
-        }
-    }
-}
-
-} // namespace
-
 void CTabCompositor::TransCopy(CPixelView dest, int x, int y, int w, int h, const CPixelView& src,
                                int sx, int sy) {
     for (int j = 0; j < h; ++j) {
@@ -73,28 +21,48 @@ void CTabCompositor::TransCopy(CPixelView dest, int x, int y, int w, int h, cons
     }
 }
 
+void CTabCompositor::Stretch(CPixelView dest, int dx, int dy, int dw, int dh, const CPixelView& src,
+                             int sx, int sy, int sw, int sh) {
+    if (dw == sw && dh == sh) {
+        TransCopy(dest, dx, dy, dw, dh, src, sx, sy);
+    } else {
+        StretchSkin(dest, dx, dy, dw, dh, src, sx, sy, sw, sh, KeyedPixels::kLeaveOut);
+    }
+}
+
 void CTabCompositor::NineGrid(CPixelView dest, int dx, int dy, int dw, int dh,
                               const CPixelView& src, int sx, int sy, int sw, int sh, int left,
                               int top, int right, int bottom) {
-    for (const CNineGrid::Piece& p :
-         CNineGrid::Pieces(dw, dh, sx, sy, sw, sh, left, top, right, bottom)) {
-        if (p.dw == p.sw && p.dh == p.sh) {
-            TransCopy(dest, dx + p.dx, dy + p.dy, p.dw, p.dh, src, p.sx, p.sy);
-        } else {
-            Resample(dest, src, p, dx, dy);
-        }
+    NineGrid(dest, dx, dy, dw, dh, src, sx, sy, sw, sh, left, top, right, bottom, left, top, right,
+             bottom);
+}
+
+void CTabCompositor::NineGrid(CPixelView dest, int dx, int dy, int dw, int dh,
+                              const CPixelView& src, int sx, int sy, int sw, int sh, int left,
+                              int top, int right, int bottom, int dleft, int dtop, int dright,
+                              int dbottom) {
+    for (const CNineGrid::Piece& p : CNineGrid::Pieces(dw, dh, sx, sy, sw, sh, left, top, right,
+                                                       bottom, dleft, dtop, dright, dbottom)) {
+        Stretch(dest, dx + p.dx, dy + p.dy, p.dw, p.dh, src, p.sx, p.sy, p.sw, p.sh);
     }
 }
 
 void CTabBodyCache::NineGrid(CPixelView dest, int dx, int dy, int dw, int dh, const CPixelView& src,
                              int sx, int sy, int sw, int sh, int left, int top, int right,
                              int bottom) {
+    NineGrid(dest, dx, dy, dw, dh, src, sx, sy, sw, sh, left, top, right, bottom, left, top, right,
+             bottom);
+}
+
+void CTabBodyCache::NineGrid(CPixelView dest, int dx, int dy, int dw, int dh, const CPixelView& src,
+                             int sx, int sy, int sw, int sh, int left, int top, int right,
+                             int bottom, int dleft, int dtop, int dright, int dbottom) {
     if (dw <= 0 || dh <= 0) {
         return;
     }
     constexpr std::uint32_t kLeftOut = 0xFF000000u;
-    const Key key{src.width, src.height, src.stride, sx,  sy,    sw,    sh,
-                  dw,        dh,         left,       top, right, bottom};
+    const Key key{src.width, src.height, src.stride, sx,     sy,    sw,   sh,     dw,     dh,
+                  left,      top,        right,      bottom, dleft, dtop, dright, dbottom};
     auto found = std::find_if(bodies_.begin(), bodies_.end(), [&](const Body& b) {
         return b.source == src.pixels && b.key == key;
     });
@@ -102,8 +70,8 @@ void CTabBodyCache::NineGrid(CPixelView dest, int dx, int dy, int dw, int dh, co
         Body body{src.pixels, key,
                   std::vector<std::uint32_t>(static_cast<std::size_t>(dw) * dh, kLeftOut)};
         CPixelView block{body.pixels.data(), dw, dh, dw};
-        CTabCompositor::NineGrid(block, 0, 0, dw, dh, src, sx, sy, sw, sh, left, top, right,
-                                 bottom);
+        CTabCompositor::NineGrid(block, 0, 0, dw, dh, src, sx, sy, sw, sh, left, top, right, bottom,
+                                 dleft, dtop, dright, dbottom);
         if (bodies_.size() < kBodies) {
             found = bodies_.insert(bodies_.end(), std::move(body));
         } else {

@@ -3,6 +3,8 @@
 // graphics call per part costs far more than the few hundred pixels it moves. Window-free.
 #pragma once
 
+#include "base/SkinScale.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -10,51 +12,52 @@
 
 namespace velm {
 
-// 32-bit pixels 0x00RRGGBB, top row first.
-struct CPixelView {
-    std::uint32_t* pixels = nullptr;
-    int width = 0;
-    int height = 0;
-    int stride = 0; // pixels per row
-    std::uint32_t At(int x, int y) const { return pixels[y * stride + x] & 0xFFFFFFu; }
-    void Set(int x, int y, std::uint32_t p) { pixels[y * stride + x] = p & 0xFFFFFFu; }
-    bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
-};
+using CPixelView = PixelView;
 
 class CTabCompositor {
 public:
     // The key colour as a pixel value (0x00RRGGBB).
-    static constexpr std::uint32_t kKey = 0xFF00FF;
+    static constexpr std::uint32_t kKey = kSkinKey;
 
     // Copies the w x h block at (sx, sy) of `src` to (x, y) of `dest` without scaling, leaving
     // out key-coloured pixels. Parts outside either view are skipped.
     static void TransCopy(CPixelView dest, int x, int y, int w, int h, const CPixelView& src,
                           int sx, int sy);
     // Nine-grid copy of the sw x sh block at (sx, sy) into dw x dh at (dx, dy): corners unscaled,
-    // edges and centre resampled by area averaging; a destination pixel whose source area is
-    // mostly key colour is left out, the others average the non-key pixels.
+    // edges and centre stretched by StretchSkin, key colour left out.
     static void NineGrid(CPixelView dest, int dx, int dy, int dw, int dh, const CPixelView& src,
                          int sx, int sy, int sw, int sh, int left, int top, int right, int bottom);
+    // The same with the destination's borders at a display scale: the corners are stretched too.
+    static void NineGrid(CPixelView dest, int dx, int dy, int dw, int dh, const CPixelView& src,
+                         int sx, int sy, int sw, int sh, int left, int top, int right, int bottom,
+                         int dleft, int dtop, int dright, int dbottom);
+    // The w x h block at (sx, sy) stretched to dw x dh at (dx, dy), key colour left out.
+    static void Stretch(CPixelView dest, int dx, int dy, int dw, int dh, const CPixelView& src,
+                        int sx, int sy, int sw, int sh);
 };
 
 // Tab bodies of one size and look are alike, and resampling the nine-grid's middle is the
 // dearest part of composing one: each distinct body is composed once into a block of its own
 // and copied from there, leaving out what the nine-grid leaves out. The result is the pixels
-// CTabCompositor::NineGrid gives. Keeps a handful of bodies (the looks of one strip's tabs).
+// CTabCompositor::NineGrid gives. Keeps a handful of bodies (the looks of one strip's tabs and
+// its close glyphs at a display scale).
 class CTabBodyCache {
 public:
     void NineGrid(CPixelView dest, int dx, int dy, int dw, int dh, const CPixelView& src, int sx,
                   int sy, int sw, int sh, int left, int top, int right, int bottom);
+    void NineGrid(CPixelView dest, int dx, int dy, int dw, int dh, const CPixelView& src, int sx,
+                  int sy, int sw, int sh, int left, int top, int right, int bottom, int dleft,
+                  int dtop, int dright, int dbottom);
     void Clear() { bodies_.clear(); }
 
 private:
-    using Key = std::array<int, 13>;
+    using Key = std::array<int, 17>;
     struct Body {
         const std::uint32_t* source;
         Key key;
         std::vector<std::uint32_t> pixels; // 0xFF000000 marks a pixel left out
     };
-    static constexpr std::size_t kBodies = 8;
+    static constexpr std::size_t kBodies = 16;
     std::vector<Body> bodies_;
     std::size_t next_ = 0;
 };

@@ -157,8 +157,8 @@ CTabRect CTabLayout::Caption(std::int32_t tabStyle, const CTabBox& tab, bool sel
 
 CTabRect CTabLayout::Glyph(std::int32_t tabStyle, const CTabBox& tab, std::int32_t dpi) noexcept {
     const CTabStyleMetrics s = Style(tabStyle, dpi);
-    const std::int32_t inset = (Px(kGlyphSize, dpi) - kGlyphSize) / 2;
-    return {tab.left + tab.width + s.glyphDx + inset, s.glyphY + inset, kGlyphSize, kGlyphSize};
+    const std::int32_t size = Px(kGlyphSize, dpi);
+    return {tab.left + tab.width + s.glyphDx, s.glyphY, size, size};
 }
 
 } // namespace velm

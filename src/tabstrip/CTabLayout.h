@@ -70,7 +70,7 @@ public:
     static CTabRect Body(std::int32_t tabStyle, const CTabBox& tab, std::int32_t dpi = 96) noexcept;
     static CTabRect Caption(std::int32_t tabStyle, const CTabBox& tab, bool selected,
                             std::int32_t dpi = 96) noexcept;
-    // The glyph keeps its drawn size, centred in its zone at the strip's scale.
+    // The close glyph, drawn 12 x 12 and shown at the strip's scale like its zone.
     static CTabRect Glyph(std::int32_t tabStyle, const CTabBox& tab,
                           std::int32_t dpi = 96) noexcept;
 };

@@ -1,6 +1,7 @@
 #include "tabstrip/mdlTabAPI.h"
 
 #include "base/Dib.h"
+#include "base/SkinBitmap.h"
 #include "tabstrip/CNineGrid.h"
 #include "tabstrip/CTabError.h"
 
@@ -54,24 +55,10 @@ Surface CreateDibDC(int width, int height, std::uint32_t** bits) {
 }
 
 std::vector<std::uint32_t> ReadBitmapPixels(HBITMAP bitmap, int& width, int& height) {
-    BITMAP info{};
-    width = height = 0;
-    if (!::GetObjectA(bitmap, sizeof(info), &info)) {
-        return {};
-    }
-    BITMAPINFO bi = TopDownDib32(info.bmWidth, info.bmHeight);
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
-    WindowDc screen(nullptr);
-    if (!::GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(), &bi,
-                     DIB_RGB_COLORS)) {
-        return {};
-    }
-    for (std::uint32_t& p : pixels) {
-        p &= 0xFFFFFFu;
-    }
-    width = info.bmWidth;
-    height = info.bmHeight;
-    return pixels;
+    SkinPixels read = ReadSkinPixels(bitmap);
+    width = read.width;
+    height = read.height;
+    return std::move(read.pixels);
 }
 
 Surface CreateImageDC(UniqueBitmap bitmap) {

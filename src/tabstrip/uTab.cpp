@@ -1,5 +1,6 @@
 #include "tabstrip/uTab.h"
 
+#include "base/Dib.h"
 #include "base/Log.h"
 #include "base/WindowDpi.h"
 #include "base/Text.h"
@@ -32,10 +33,16 @@ mdlTabAPI::Surface uTab::LoadSkin(int id, SkinPixels& pixels) {
 
 namespace {
 
-UniqueFont CaptionFont(LONG weight) {
+// The system's GUI font (made for the system DPI) at `dpi`.
+UniqueFont CaptionFont(LONG weight, int dpi) {
     LOGFONTA lf{};
     ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
     lf.lfWeight = weight;
+    const int system = SystemDpi();
+    if (dpi != system) {
+        lf.lfHeight = ::MulDiv(lf.lfHeight, dpi, system);
+        lf.lfWidth = ::MulDiv(lf.lfWidth, dpi, system);
+    }
     return UniqueFont(::CreateFontIndirectA(&lf));
 }
 
@@ -48,7 +55,8 @@ std::int32_t Whole(float v) {
 uTab::uTab()
     : skin0_(LoadSkin(106, skinPixels0_)), skin1_(LoadSkin(107, skinPixels1_)),
       items_(std::make_unique<CTabItems>()), c_Subclass(std::make_unique<CSubclass>()),
-      font_(CaptionFont(100)), boldFont_(CaptionFont(700)) {
+      font_(CaptionFont(100, SystemDpi())), boldFont_(CaptionFont(700, SystemDpi())),
+      fontDpi_(SystemDpi()) {
     items_->SetStrip(this);
     c_Subclass->SetWindowProc(
         [this](bool bBefore, bool& bHandled, LRESULT& lReturn, HWND hWnd, UINT uMsg, WPARAM, LPARAM,
@@ -79,6 +87,7 @@ bool uTab::Create(HWND parent, int x, int y, int width, const PropertyBag& desig
                    width, Height(), parent)) {
         return false;
     }
+    FitScale();
     // Every message of the strip's own window passes the interceptor first: it takes over
     // erasing, painting and the pointer-leave message.
     c_Subclass->ssc_Subclass(hWnd());
@@ -283,6 +292,20 @@ void uTab::ChangeWindowStyle(HWND window, int index, LONG remove, LONG add, UINT
     }
 }
 
+void uTab::FitScale() {
+    const int dpi = Dpi();
+    if (dpi == fontDpi_) {
+        return;
+    }
+    font_ = CaptionFont(100, dpi);
+    boldFont_ = CaptionFont(700, dpi);
+    fontDpi_ = dpi;
+    // What was kept was drawn at the old scale.
+    captions_.Clear();
+    bodies_.Clear();
+    plainBackground_.reset();
+}
+
 int uTab::Dpi() const noexcept {
     return WindowDpi(Window::hWnd());
 }
@@ -342,8 +365,19 @@ void uTab::DrawBackground() {
     }
     plainBackground_.reset();
     if (!bSkipDefault && Skin()) {
-        ::StretchBlt(background_->dc(), 0, 0, width_, h, Skin(), 0, 0, 1,
-                     CTabLayout::Style(tabStyle_).skinRows, SRCCOPY);
+        const int rows = CTabLayout::Style(tabStyle_).skinRows;
+        const int shown = ScaleDesignPixels(rows, Dpi());
+        if (shown == rows) {
+            ::StretchBlt(background_->dc(), 0, 0, width_, h, Skin(), 0, 0, 1, rows, SRCCOPY);
+        } else {
+            // The gradient column smoothed to the scale first, then spread across.
+            std::vector<std::uint32_t> column(static_cast<std::size_t>(shown));
+            StretchSkin({column.data(), 1, shown, 1}, 0, 0, 1, shown, SkinView(), 0, 0, 1, rows,
+                        KeyedPixels::kCopy);
+            const BITMAPINFO bi = TopDownDib32(1, shown);
+            ::StretchDIBits(background_->dc(), 0, 0, width_, h, 0, 0, 1, shown, column.data(), &bi,
+                            DIB_RGB_COLORS, SRCCOPY);
+        }
         if (!OnDrawBackground) {
             plainBackground_ = plain;
         }
@@ -421,6 +455,7 @@ void uTab::DrawTabs(bool bUpdate) {
     const int h = Height();
     const int left = LeftSizePx();
     const int area = width_ - left - RightSizePx();
+    const int edge = ScaleDesignPixels(14, dpi); // the bodies' slanted or rounded ends
     HDC ta = tabArea_->dc();
     ::SetBkMode(ta, TRANSPARENT);
     {
@@ -450,15 +485,20 @@ void uTab::DrawTabs(bool bUpdate) {
             const std::int32_t src =
                 selected ? s.srcSelected : (i == hoverIndex_ ? s.srcHover : s.srcOrdinary);
             bodies_.NineGrid(view, body.x, body.y, body.width, body.height, skinView, src, 0,
-                             s.tabSrcWidth, s.tabSrcHeight, 14, 0, 14, 0);
+                             s.tabSrcWidth, s.tabSrcHeight, 14, 0, 14, 0, edge, 0, edge, 0);
             const CTabRect caption = CTabLayout::Caption(tabStyle_, box, selected, dpi);
             DrawKeptCaption(ta, view, i, selected, caption.x, caption.y, caption.width,
                             caption.height);
             if (!box.hideButton) {
                 const CTabRect glyph = CTabLayout::Glyph(tabStyle_, box, dpi);
-                CTabCompositor::TransCopy(
-                    view, glyph.x, glyph.y, glyph.width, glyph.height, skinView,
-                    glyphSource(i, selected ? s.glyphSelected : s.glyphOther), 0);
+                const std::int32_t from = glyphSource(i, selected ? s.glyphSelected : s.glyphOther);
+                constexpr int g = CTabLayout::kGlyphSize;
+                if (glyph.width == g && glyph.height == g) {
+                    CTabCompositor::TransCopy(view, glyph.x, glyph.y, g, g, skinView, from, 0);
+                } else {
+                    bodies_.NineGrid(view, glyph.x, glyph.y, glyph.width, glyph.height, skinView,
+                                     from, 0, g, g, 0, 0, 0, 0);
+                }
             }
         };
         // Back to front: each slanted left edge lies under the tab to its left.
@@ -526,6 +566,13 @@ LRESULT uTab::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_SIZE:
         OnResize();
+        return 0;
+    case kDpiChangedAfterParent:
+        // Moved to a monitor of another scale: fonts for it, then height, buffers and layout.
+        Guarded("uTab: scale change", [this] {
+            FitScale();
+            OnResize();
+        });
         return 0;
     case WM_ERASEBKGND:
         return 1;

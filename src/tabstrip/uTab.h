@@ -143,6 +143,8 @@ private:
     LRESULT OnHandlerFailed(HWND, UINT, WPARAM, LPARAM) override { return 0; }
     void OnInterceptedMessage(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND hWnd, UINT uMsg);
     void OnResize();
+    // Fonts made for the window's DPI; what was kept from drawing at another one is dropped.
+    void FitScale();
     void Paint();
     void Press(std::int16_t Button, std::int16_t Shift, float X, float Y);
     void Move(std::int16_t Button, std::int16_t Shift, float X, float Y);
@@ -184,6 +186,7 @@ private:
     std::unique_ptr<CSubclass> c_Subclass;
     UniqueFont font_;
     UniqueFont boldFont_;
+    int fontDpi_;
     mdlTabAPI::Surface backBuffer_;
     mdlTabAPI::Surface background_;
     mdlTabAPI::Surface tabArea_;

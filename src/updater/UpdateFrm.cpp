@@ -35,31 +35,48 @@ FormDesign UpdateFrm::Design() const {
 void UpdateFrm::OnLoad() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&icc);
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-        font_.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
-    }
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    HWND status = ::CreateWindowExW(0, L"STATIC", L"",
-                                    WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS,
-                                    kMargin, kMargin, kWidth - 2 * kMargin, 22, hWnd(),
-                                    reinterpret_cast<HMENU>(kStatusId), instance, nullptr);
+    ::CreateWindowExW(0, L"STATIC", L"",
+                      WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kMargin,
+                      kMargin, kWidth - 2 * kMargin, 22, hWnd(), reinterpret_cast<HMENU>(kStatusId),
+                      instance, nullptr);
     HWND progress = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, kMargin,
                                       kMargin + 30, kWidth - 2 * kMargin, 18, hWnd(),
                                       reinterpret_cast<HMENU>(kProgressId), instance, nullptr);
     ::SendMessageW(progress, PBM_SETRANGE32, 0, kProgressRange);
-    HWND cancel = ::CreateWindowExW(0, L"BUTTON", Widen(kCancelButton).c_str(),
-                                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                                    kWidth - kMargin - 88, kHeight - kMargin - 26, 88, 26, hWnd(),
-                                    reinterpret_cast<HMENU>(kCancelId), instance, nullptr);
+    ::CreateWindowExW(0, L"BUTTON", Widen(kCancelButton).c_str(),
+                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kWidth - kMargin - 88,
+                      kHeight - kMargin - 26, 88, 26, hWnd(), reinterpret_cast<HMENU>(kCancelId),
+                      instance, nullptr);
     // Placed in 96-dpi pixels, shown at the window's scale.
-    RescaleChildren(hWnd(), kDesignDpi, WindowDpi(hWnd()));
-    for (HWND child : {status, progress, cancel}) {
-        if (child && font_) {
-            ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        }
+    shownDpi_ = WindowDpi(hWnd());
+    RescaleChildren(hWnd(), kDesignDpi, shownDpi_);
+    ApplyFont();
+}
+
+void UpdateFrm::ApplyFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+        return;
     }
+    // The system's metrics are for the system DPI.
+    LOGFONTW lf = metrics.lfMessageFont;
+    const int system = SystemDpi();
+    if (shownDpi_ != system) {
+        lf.lfHeight = ::MulDiv(lf.lfHeight, shownDpi_, system);
+        lf.lfWidth = ::MulDiv(lf.lfWidth, shownDpi_, system);
+    }
+    UniqueFont font(::CreateFontIndirectW(&lf));
+    if (!font) {
+        return;
+    }
+    for (HWND child = ::GetWindow(hWnd(), GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    }
+    // The controls use the new font from here on; the old one can go.
+    font_ = std::move(font);
 }
 
 void UpdateFrm::SetStatus(std::string_view utf8) {
@@ -95,6 +112,19 @@ LRESULT UpdateFrm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         RaiseCancel();
         return 0;
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another scale: controls and font follow, the window takes the
+        // rectangle Windows suggests.
+        const int dpi = LOWORD(wParam);
+        RescaleChildren(hwnd, shownDpi_, dpi);
+        shownDpi_ = dpi;
+        ApplyFont();
+        if (const auto* r = reinterpret_cast<const RECT*>(lParam)) {
+            ::SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        return 0;
+    }
     default:
         break;
     }

@@ -1,6 +1,7 @@
 // The updater's progress window: one status line, a progress bar and a Cancel button.
 #pragma once
 
+#include "base/Dpi.h"
 #include "base/Handles.h"
 #include "base/WindowObject.h"
 
@@ -34,8 +35,11 @@ protected:
 
 private:
     void RaiseCancel();
+    // The message font at the window's DPI, given to every control.
+    void ApplyFont();
 
     UniqueFont font_;
+    int shownDpi_ = kDesignDpi;
 };
 
 } // namespace velm

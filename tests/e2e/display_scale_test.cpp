@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <vector>
 #include <string>
@@ -24,37 +23,20 @@ namespace {
 
 using namespace velm::test;
 
-constexpr const wchar_t* kDesktopKey = L"Control Panel\\Desktop";
-constexpr const char* kChildDpi = "VELM_TEST_DPI";
-
-// Sets the prefix's display scale for processes started from now on; the old one comes back at
-// the end.
-class LogPixelsScope {
-public:
-    explicit LogPixelsScope(DWORD dpi) {
-        DWORD size = sizeof(old_);
-        had_ = ::RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", RRF_RT_REG_DWORD,
-                              nullptr, &old_, &size) == ERROR_SUCCESS;
-        Set(dpi);
-    }
-    ~LogPixelsScope() {
-        if (had_) {
-            Set(old_);
-        } else {
-            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels");
+// Rows of column `x` of `shown` whose colour is nowhere in column `sx` of `skin`: a skin copied
+// or stretched pixel for pixel has none, a smoothed one blends new shades.
+int NewShades(const Pixels& shown, int x, const Pixels& skin, int sx) {
+    int count = 0;
+    for (int y = 0; y < shown.height; ++y) {
+        bool found = false;
+        for (int sy = 0; sy < skin.height && !found; ++sy) {
+            found = shown.r(x, y) == skin.r(sx, sy) && shown.g(x, y) == skin.g(sx, sy) &&
+                    shown.b(x, y) == skin.b(sx, sy);
         }
+        count += found ? 0 : 1;
     }
-    LogPixelsScope(const LogPixelsScope&) = delete;
-    LogPixelsScope& operator=(const LogPixelsScope&) = delete;
-
-private:
-    static void Set(DWORD dpi) {
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &dpi,
-                          sizeof(dpi));
-    }
-    DWORD old_ = 96;
-    bool had_ = false;
-};
+    return count;
+}
 
 RECT PlaceIn(HWND parent, HWND child) {
     RECT r{};
@@ -64,25 +46,18 @@ RECT PlaceIn(HWND parent, HWND child) {
 }
 
 TEST(DisplayScale, MainWindowAndSplashAreTheDesignAtEachScale) {
-    wchar_t self[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     for (int dpi : {120, 144, 192}) {
-        LogPixelsScope scale(static_cast<DWORD>(dpi));
-        ChildProcess child;
-        ASSERT_TRUE(child.Start(self, L"--gtest_filter=DisplayScale.Child*",
-                                {{L"VELM_TEST_DPI", std::to_wstring(dpi)}}));
-        ASSERT_TRUE(child.Wait(120000)) << dpi;
-        EXPECT_EQ(child.ExitCode(), 0u) << "at " << dpi << " dpi (its output is above)";
+        EXPECT_TRUE(PassesAtDpi(dpi, L"DisplayScale.Child*"))
+            << "at " << dpi << " dpi (its output is above)";
     }
 }
 
 // Run by the test above, in a process that started at the scale it sets.
 TEST(DisplayScale, ChildMainWindow) {
-    const char* wanted = std::getenv(kChildDpi);
-    if (!wanted) {
+    const int dpi = ChildDpi();
+    if (dpi == 0) {
         GTEST_SKIP() << "runs as a child of MainWindowAndSplashAreTheDesignAtEachScale";
     }
-    const int dpi = std::atoi(wanted);
     ASSERT_TRUE(DemoReset()) << "the demo server is not running";
     WindowObject::SetQuitOnLastWindow(false);
     WebMainFrm* main = &WebMainFrm::Get();
@@ -115,6 +90,18 @@ TEST(DisplayScale, ChildMainWindow) {
     RECT title = PlaceIn(h, main->WebBForm().hWnd());
     EXPECT_EQ(title.right - title.left, 1000);
     EXPECT_EQ(title.bottom - title.top, px(500)) << "the title bar keeps its own height";
+    {
+        // Its skin fills that height, smoothed: the bar's last row is the skin's blue, not the
+        // bar's back colour below a skin copied at its design size.
+        const Pixels bar = ReadSurface(main->WebBForm().hdc());
+        ASSERT_EQ(bar.height, px(500));
+        const auto& skin = main->WebBForm().PP();
+        UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+        const Pixels drawn = ReadBitmap(dc.get(), skin.Bitmap());
+        const int x = bar.width / 2;
+        EXPECT_GT(bar.b(x, bar.height - 1), bar.r(x, bar.height - 1) + 60);
+        EXPECT_GT(NewShades(bar, x, drawn, 30), 0);
+    }
     RECT close = PlaceIn(h, main->web_close().hWnd());
     EXPECT_EQ(close.left, px(W - 730));
     EXPECT_EQ(close.top, px(15));
@@ -151,11 +138,10 @@ TEST(DisplayScale, ChildMainWindow) {
 }
 
 TEST(DisplayScale, ChildSplashPicture) {
-    const char* wanted = std::getenv(kChildDpi);
-    if (!wanted) {
+    const int dpi = ChildDpi();
+    if (dpi == 0) {
         GTEST_SKIP() << "runs as a child of MainWindowAndSplashAreTheDesignAtEachScale";
     }
-    const int dpi = std::atoi(wanted);
     HWND hwnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr,
                                   nullptr, nullptr, nullptr);
     ASSERT_NE(hwnd, nullptr);
@@ -177,25 +163,11 @@ TEST(DisplayScale, ChildSplashPicture) {
     ::DestroyWindow(hwnd);
 }
 
-// The strip's back buffer, read through a screen-compatible copy.
-Pixels ReadSurface(HDC dc) {
-    BITMAP info{};
-    ::GetObjectA(::GetCurrentObject(dc, OBJ_BITMAP), sizeof(info), &info);
-    WindowDc screen(nullptr);
-    MemorySurface copy;
-    if (!copy.Create(screen.get(), info.bmWidth, info.bmHeight)) {
-        return {};
-    }
-    ::BitBlt(copy.dc(), 0, 0, info.bmWidth, info.bmHeight, dc, 0, 0, SRCCOPY);
-    return ReadBitmap(copy.dc(), copy.bitmap());
-}
-
 TEST(DisplayScale, ChildTabStrip) {
-    const char* wanted = std::getenv(kChildDpi);
-    if (!wanted) {
+    const int dpi = ChildDpi();
+    if (dpi == 0) {
         GTEST_SKIP() << "runs as a child of MainWindowAndSplashAreTheDesignAtEachScale";
     }
-    const int dpi = std::atoi(wanted);
     HWND host = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
                                   1000, 400, nullptr, nullptr, nullptr, nullptr);
     HWND container = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 60, 600, 300,
@@ -226,6 +198,8 @@ TEST(DisplayScale, ChildTabStrip) {
         }
     }
     EXPECT_EQ(keyed, 0) << "no key-colour pixel is left on the strip";
+    const Pixels skin = ReadSurface(strip->SkinDC(1));
+    EXPECT_GT(NewShades(shown, 0, skin, 0), 0) << "the background's gradient is smoothed";
     const int margin = ScaleDesignPixels(10, dpi);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(strip->TabItems().Item(i)->Width(), ScaleDesignPixels(200, dpi)) << i;

@@ -1,10 +1,12 @@
 // A whole session of the program under Wine with the demo server, driven the way a player drives
 // it: splash, login page, the game in the main window filling the work area, a second game page
 // through DDE, the boss key, the tray icon and its menu, the exit question answered "否" and then
-// "是" from the last tab's close glyph.
+// "是" from the last tab's close glyph. The same session runs again at 150 %.
 #include "Config.h"
 #include "base/Text.h"
+#include "base/WindowDpi.h"
 #include "support/DemoServer.h"
+#include "tabstrip/CTabLayout.h"
 #include "support/SavePng.h"
 #include "support/SkinTest.h"
 #include "support/WinTest.h"
@@ -13,6 +15,7 @@
 
 #include <ddeml.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -77,7 +80,11 @@ bool DdeExecute(const std::string& command) {
     return ok;
 }
 
+// The README's pictures are the 100 % ones.
 void Shot(const std::string& name) {
+    if (ChildDpi() != 0) {
+        return;
+    }
     Pump(300);
     SavePng(CaptureScreen(), ShotsDir() + name + ".png");
 }
@@ -126,6 +133,9 @@ protected:
 };
 
 TEST_F(Session, FromLoginToExit) {
+    // Where the design's pixels are at the scale this run (and the client) started at.
+    const int dpi = SystemDpi();
+    auto px = [dpi](int design) { return ScaleDesignPixels(design, dpi); };
     // The player's Pictures folder in the test's own folder, as Windows finds it.
     // Made here: Wine would make a missing one a link to $HOME.
     const std::string pictures = temp.path() + "Pictures\\OrvikVelmora\\";
@@ -194,7 +204,7 @@ TEST_F(Session, FromLoginToExit) {
     for (HWND b : buttons) {
         RECT br{};
         ::GetWindowRect(b, &br);
-        if (br.right - br.left == 25 && br.top < 10) {
+        if (br.right - br.left == px(25) && br.top < px(10)) {
             minmax = b;
         }
     }
@@ -202,11 +212,20 @@ TEST_F(Session, FromLoginToExit) {
     RECT mr{};
     ::GetWindowRect(minmax, &mr);
     ClickAt((mr.left + mr.right) / 2, (mr.top + mr.bottom) / 2);
+    // 15540 x 9585 twips, as much of it as the desktop lets a window have.
+    const int restoredWidth =
+        std::min(TwipsToPixelsAt(15540, dpi), ::GetSystemMetrics(SM_CXMAXTRACK));
     EXPECT_TRUE(PumpUntil([&] {
         ::GetWindowRect(main, &r);
-        return r.right - r.left == 1036;
+        return r.right - r.left == restoredWidth;
     }));
-    EXPECT_EQ(r.bottom - r.top, 639);
+    EXPECT_EQ(r.bottom - r.top,
+              std::min(TwipsToPixelsAt(9585, dpi), ::GetSystemMetrics(SM_CYMAXTRACK)));
+    if (r.top < 0) {
+        // Centred, a design taller than the screen has its title above it (at 150 % on the
+        // 1024 x 768 test desktop): the window is brought back where the rest can be clicked.
+        ::SetWindowPos(main, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     Shot("main_normal");
 
     // The close request asks; "否" keeps everything.
@@ -214,7 +233,7 @@ TEST_F(Session, FromLoginToExit) {
     HWND dialog = Visible(L"velm.MsgFrm", 10000);
     ASSERT_NE(dialog, nullptr);
     Shot("exit_question");
-    POINT no{136 + 32, 88 + 12};
+    POINT no{px(136 + 32), px(88 + 12)};
     ::ClientToScreen(dialog, &no);
     ClickAt(no.x, no.y);
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(dialog); }, 5000));
@@ -246,23 +265,33 @@ TEST_F(Session, FromLoginToExit) {
     HWND strip = Children(main, L"VelmTabStrip").at(0);
     RECT sr{};
     ::GetWindowRect(strip, &sr);
-    auto glyph = [&](int tab, int width) {
-        // Pill tabs: 10 px margin, tab i at i * (width + 5); glyph 8..20 px before its right end.
-        return POINT{sr.left + 10 + tab * (width + 5) + width - 14, sr.top + 13};
+    auto glyph = [&](int tab, int count) {
+        // Pill tabs up to 200 wide as the strip's room gives: 10 px margin, tab i at
+        // i * (width + 5); glyph 8..20 px before its right end.
+        const int width = CTabLayout::CalcStandardWidth(1, sr.right - sr.left, px(10), 0,
+                                                        std::vector<CTabBox>(count), dpi);
+        return POINT{sr.left + px(10) + tab * (width + px(5)) + width - px(14), sr.top + px(13)};
     };
-    POINT g1 = glyph(1, 200);
+    POINT g1 = glyph(1, 2);
     ClickAt(g1.x, g1.y);
     EXPECT_TRUE(Pages(main, 1, 5000)) << "the second tab and its page are gone";
-    POINT g0 = glyph(0, 200);
+    POINT g0 = glyph(0, 1);
     ClickAt(g0.x, g0.y);
     dialog = Visible(L"velm.MsgFrm", 10000);
     ASSERT_NE(dialog, nullptr) << "closing the last tab asks the exit question";
     EXPECT_EQ(Children(main, L"velm.BasicBrowser").size(), 1u) << "the tab stays meanwhile";
-    POINT yes{56 + 32, 88 + 12};
+    POINT yes{px(56 + 32), px(88 + 12)};
     ::ClientToScreen(dialog, &yes);
     ClickAt(yes.x, yes.y);
     EXPECT_TRUE(client.Wait(15000)) << "\"是\" ends the program";
     EXPECT_EQ(client.ExitCode(), 0u);
+}
+
+TEST(SessionAtScale, FromLoginToExitAt150Percent) {
+    if (ChildDpi() != 0) {
+        GTEST_SKIP() << "the child run is the session itself";
+    }
+    EXPECT_TRUE(PassesAtDpi(144, L"Session.FromLoginToExit", 180000)) << "its output is above";
 }
 
 } // namespace

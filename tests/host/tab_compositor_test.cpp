@@ -79,6 +79,31 @@ TEST(TabCompositor, MostlyKeyedAreasStayTransparent) {
     EXPECT_EQ(dest.At(0, 0), 0x123456u) << "the key pixel does not tint the average";
 }
 
+// A skin shown at 150 %: the key colour stays where a nearest-pixel stretch puts it, nothing
+// else turns key-coloured or takes a tint from it, and neighbours blend into new shades.
+TEST(TabCompositor, ScaledSkinIsSmoothedAroundAnExactKey) {
+    Picture src(4, 1, K);
+    src.At(1, 0) = 0x202020;
+    src.At(2, 0) = 0xA0A0A0;
+    Picture dest(6, 1, 0x00FF00);
+    CTabCompositor::NineGrid(dest.View(), 0, 0, 6, 1, src.View(), 0, 0, 4, 1, 0, 0, 0, 0);
+    int shades = 0;
+    for (int x = 0; x < 6; ++x) {
+        const std::uint32_t p = dest.At(x, 0);
+        const bool keyed = x == 0 || x >= 4; // where the nearest source pixel is the key
+        EXPECT_EQ(p == 0x00FF00u, keyed) << x << ": left out exactly where the key is";
+        if (!keyed) {
+            EXPECT_TRUE((p >> 16) == (p & 0xFF) && ((p >> 8) & 0xFF) == (p & 0xFF)) << x;
+            shades += (p & 0xFF) > 0x20 && (p & 0xFF) < 0xA0;
+        }
+    }
+    EXPECT_GE(shades, 2) << "a nearest or box stretch at 150 % makes no new shade";
+    Picture copied(6, 1, 0);
+    StretchSkin(copied.View(), 0, 0, 6, 1, src.View(), 0, 0, 4, 1, KeyedPixels::kCopy);
+    EXPECT_EQ(copied.px[0], K);
+    EXPECT_EQ(copied.px[5], K) << "kept as the key for a mask to find";
+}
+
 TEST(TabCompositor, KeptBodiesGiveTheComposedPixels) {
     Picture src(40, 6, 0);
     for (int i = 0; i < 40 * 6; ++i) {

@@ -1,6 +1,7 @@
 #include "support/WinTest.h"
 
 #include "base/Dib.h"
+#include "base/Handles.h"
 #include "base/WindowObject.h"
 
 #include <psapi.h>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace velm::test {
@@ -360,6 +362,18 @@ std::wstring VelmExePath() {
     return std::wstring(p.begin(), p.end());
 }
 
+Pixels ReadSurface(HDC dc) {
+    BITMAP info{};
+    ::GetObjectA(::GetCurrentObject(dc, OBJ_BITMAP), sizeof(info), &info);
+    WindowDc screen(nullptr);
+    MemorySurface copy;
+    if (!copy.Create(screen.get(), info.bmWidth, info.bmHeight)) {
+        return {};
+    }
+    ::BitBlt(copy.dc(), 0, 0, info.bmWidth, info.bmHeight, dc, 0, 0, SRCCOPY);
+    return ReadBitmap(copy.dc(), copy.bitmap());
+}
+
 Pixels ReadBitmap(HDC dc, HBITMAP bitmap) {
     Pixels px;
     BITMAP info{};
@@ -467,6 +481,55 @@ bool RanAlone() {
               std::string::npos)
         << name << " failed, or ended its process before it finished";
     return true;
+}
+
+namespace {
+constexpr const wchar_t* kDesktopKey = L"Control Panel\\Desktop";
+constexpr const char* kChildDpi = "VELM_TEST_DPI";
+
+void SetLogPixels(DWORD dpi) {
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
+}
+} // namespace
+
+LogPixelsScope::LogPixelsScope(DWORD dpi) {
+    DWORD size = sizeof(old_);
+    had_ = ::RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr,
+                          &old_, &size) == ERROR_SUCCESS;
+    SetLogPixels(dpi);
+}
+
+LogPixelsScope::~LogPixelsScope() {
+    if (had_) {
+        SetLogPixels(old_);
+    } else {
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels");
+    }
+}
+
+bool PassesAtDpi(int dpi, const std::wstring& filter, DWORD timeoutMs) {
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    LogPixelsScope scale(static_cast<DWORD>(dpi));
+    // Settings of its own: a window placement another run left must not decide the sizes.
+    TempDir settings;
+    ChildProcess child;
+    if (!child.Start(self, L"--gtest_filter=" + filter,
+                     {{L"VELM_TEST_DPI", std::to_wstring(dpi)},
+                      {L"GTEST_OUTPUT", L""},
+                      {L"LOCALAPPDATA", settings.wpath()}})) {
+        return false;
+    }
+    if (!child.Wait(timeoutMs)) {
+        child.Kill();
+        return false;
+    }
+    return child.ExitCode() == 0;
+}
+
+int ChildDpi() {
+    const char* value = std::getenv(kChildDpi);
+    return value ? std::atoi(value) : 0;
 }
 
 } // namespace velm::test

@@ -71,6 +71,26 @@ private:
     PROCESS_INFORMATION pi_{};
 };
 
+// Sets the prefix's display scale (its LogPixels) for processes started from now on; the old
+// one comes back at the end. A process reads the system DPI when it starts.
+class LogPixelsScope {
+public:
+    explicit LogPixelsScope(DWORD dpi);
+    ~LogPixelsScope();
+    LogPixelsScope(const LogPixelsScope&) = delete;
+    LogPixelsScope& operator=(const LogPixelsScope&) = delete;
+
+private:
+    DWORD old_ = 96;
+    bool had_ = false;
+};
+// Runs the test cases `filter` selects in a child of this test program started at `dpi`, where
+// ChildDpi() gives it, with a settings folder of its own; true when the child passed (its
+// output goes where this one's does).
+bool PassesAtDpi(int dpi, const std::wstring& filter, DWORD timeoutMs = 120000);
+// The DPI this process was started at by PassesAtDpi; 0 when it was not.
+int ChildDpi();
+
 // A fresh folder under the system temporary folder, removed with its content at the end.
 class TempDir {
 public:
@@ -134,6 +154,9 @@ struct Pixels {
     COLORREF rgb(int x, int y) const { return RGB(r(x, y), g(x, y), b(x, y)); }
 };
 Pixels ReadBitmap(HDC dc, HBITMAP bitmap);
+// The pixels of the bitmap selected into `dc`, read through a screen-compatible copy (a top-down
+// DIB section's row order is not told by GetObject here).
+Pixels ReadSurface(HDC dc);
 // Saves pixels as a 32-bit BMP (tests write screenshots this way).
 bool SaveBmp(const Pixels& pixels, const std::string& path);
 // Captures the whole screen.

@@ -26,6 +26,7 @@ namespace {
 using test::Pixels;
 using test::Pump;
 using test::ReadBitmap;
+using test::ReadSurface;
 
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
 constexpr COLORREF kBold = RGB(4, 96, 163);
@@ -72,20 +73,6 @@ struct Host {
     }
     ~Host() { ::DestroyWindow(window); }
 };
-
-// The pixels of a surface, read through a screen-compatible copy (the strip's tab area is a
-// top-down DIB section, whose row order GetObject does not tell here).
-Pixels Read(HDC dc) {
-    BITMAP info{};
-    ::GetObjectA(::GetCurrentObject(dc, OBJ_BITMAP), sizeof(info), &info);
-    WindowDc screen(nullptr);
-    MemorySurface copy;
-    if (!copy.Create(screen.get(), info.bmWidth, info.bmHeight)) {
-        return {};
-    }
-    ::BitBlt(copy.dc(), 0, 0, info.bmWidth, info.bmHeight, dc, 0, 0, SRCCOPY);
-    return ReadBitmap(copy.dc(), copy.bitmap());
-}
 
 LPARAM At(int x, int y) {
     return MAKELPARAM(x, y);
@@ -203,9 +190,9 @@ TEST_F(TabStrip, FullWidthSlantedTabIsCopiedUnscaledAndTheSelectedTabFromItsSlic
     Make(0, 500, 40, 0, 2, true);
     strip->Selected(1);
     ASSERT_EQ(strip->TabItems().Item(0)->Width(), 108);
-    const Pixels area = Read(strip->TabAreaDC());
-    const Pixels skin = Read(strip->SkinDC(0));
-    const Pixels back = Read(strip->BackgroundDC());
+    const Pixels area = ReadSurface(strip->TabAreaDC());
+    const Pixels skin = ReadSurface(strip->SkinDC(0));
+    const Pixels back = ReadSurface(strip->BackgroundDC());
     ASSERT_EQ(area.width, 460);
     ASSERT_EQ(skin.width, 415);
     ASSERT_EQ(skin.height, 25);
@@ -213,7 +200,7 @@ TEST_F(TabStrip, FullWidthSlantedTabIsCopiedUnscaledAndTheSelectedTabFromItsSlic
     ExpectBlock(area, 0, 0, skin, 1, 0, 108, 25, &back, 40, "ordinary tab, unscaled");
     // Tab 1, selected, drawn last: body x 108..229 from the selected slice.
     ExpectBlock(area, 108, 0, skin, 245, 0, 122, 25, nullptr, 40, "selected tab");
-    const Pixels shown = Read(strip->BackBufferDC());
+    const Pixels shown = ReadSurface(strip->BackBufferDC());
     EXPECT_EQ(shown.rgb(40 + 150, 12), area.rgb(150, 12)) << "the tab area lands at TabLeftSize";
 }
 
@@ -221,9 +208,9 @@ TEST_F(TabStrip, NarrowSlantedTabKeepsItsEdges) {
     Make(0, 174, 40, 0, 2, true); // A = 134: two tabs of 60
     strip->Selected(1);
     ASSERT_EQ(strip->StandardWidth(), 60);
-    const Pixels area = Read(strip->TabAreaDC());
-    const Pixels skin = Read(strip->SkinDC(0));
-    const Pixels back = Read(strip->BackgroundDC());
+    const Pixels area = ReadSurface(strip->TabAreaDC());
+    const Pixels skin = ReadSurface(strip->SkinDC(0));
+    const Pixels back = ReadSurface(strip->BackgroundDC());
     ExpectBlock(area, 0, 0, skin, 1, 0, 14, 25, &back, 40, "left edge of tab 0");
     // Tab 1 body: x 60..133 (74 wide); its right edge is the slice's last 14 columns.
     ExpectBlock(area, 120, 0, skin, 245 + 108, 0, 14, 25, &back, 40, "right edge of tab 1");
@@ -234,12 +221,12 @@ TEST_F(TabStrip, HoverBodyAndCloseGlyphVariants) {
     Make(0, 500, 40, 0, 3);
     strip->Selected(2);
     Record();
-    const Pixels skin = Read(strip->SkinDC(0));
-    const Pixels back = Read(strip->BackgroundDC());
+    const Pixels skin = ReadSurface(strip->SkinDC(0));
+    const Pixels back = ReadSurface(strip->BackgroundDC());
     // Pointer over tab 0's body (u = 40, y = 3; not on its glyph).
     Send(WM_MOUSEMOVE, 0, 40 + 40, 3);
     ASSERT_EQ(strip->HoverIndex(), 0);
-    Pixels area = Read(strip->TabAreaDC());
+    Pixels area = ReadSurface(strip->TabAreaDC());
     ExpectBlock(area, 0, 0, skin, 123, 0, 60, 25, &back, 40, "pointer-over body");
     // Tab 1 (not hovered) shows the glyph for other tabs; tab 2 (selected) its own.
     // Glyphs at Left + Width - 24: tab 1 at 122 + 84 = 206, tab 2 at 230 + 84 = 314.
@@ -248,24 +235,24 @@ TEST_F(TabStrip, HoverBodyAndCloseGlyphVariants) {
     // Onto tab 0's glyph: x = Left + Width - 24 .. -12 = 98 .. 110.
     Send(WM_MOUSEMOVE, 0, 40 + 100, 10);
     ASSERT_EQ(strip->MouseState(), uTab::CloseHot);
-    area = Read(strip->TabAreaDC());
+    area = ReadSurface(strip->TabAreaDC());
     ExpectBlock(area, 98, 6, skin, 391, 0, 12, 12, nullptr, 40, "CloseHot glyph");
     Send(WM_LBUTTONDOWN, MK_LBUTTON, 40 + 100, 10);
     ASSERT_EQ(strip->MouseState(), uTab::ClosePressed);
-    area = Read(strip->TabAreaDC());
+    area = ReadSurface(strip->TabAreaDC());
     ExpectBlock(area, 98, 6, skin, 403, 0, 12, 12, nullptr, 40, "ClosePressed glyph");
     // The selected tab never takes the pointer-over body.
     Send(WM_LBUTTONUP, 0, 900, 300);
     Send(WM_MOUSEMOVE, 0, 40 + 230 + 40, 3);
     ASSERT_EQ(strip->HoverIndex(), 2);
-    area = Read(strip->TabAreaDC());
+    area = ReadSurface(strip->TabAreaDC());
     ExpectBlock(area, 216 + 14, 0, skin, 245 + 14, 0, 60, 25, nullptr, 40, "selected, hovered");
 }
 
 TEST_F(TabStrip, GradientBackgroundFromTheSkinColumn) {
     Make(0, 500, 40, 20, 1);
-    const Pixels shown = Read(strip->BackBufferDC());
-    const Pixels skin = Read(strip->SkinDC(0));
+    const Pixels shown = ReadSurface(strip->BackBufferDC());
+    const Pixels skin = ReadSurface(strip->SkinDC(0));
     for (int y = 0; y < 25; ++y) {
         EXPECT_EQ(shown.rgb(5, y), skin.rgb(0, y)) << y;
         EXPECT_EQ(shown.rgb(490, y), skin.rgb(0, y)) << y;
@@ -275,8 +262,8 @@ TEST_F(TabStrip, GradientBackgroundFromTheSkinColumn) {
 
     strip.reset();
     Make(1, 400, 10, 0, 0);
-    const Pixels pill = Read(strip->BackBufferDC());
-    const Pixels skin1 = Read(strip->SkinDC(1));
+    const Pixels pill = ReadSurface(strip->BackBufferDC());
+    const Pixels skin1 = ReadSurface(strip->SkinDC(1));
     ASSERT_EQ(pill.height, 32);
     EXPECT_EQ(pill.rgb(200, 0), skin1.rgb(0, 0));
     EXPECT_EQ(pill.rgb(200, 31), skin1.rgb(0, 27)) << "28 rows stretched to 32";
@@ -297,10 +284,11 @@ TEST_F(TabStrip, OwnBackgroundWithSkipDefault) {
         bSkipDefault = skip;
     };
     strip->refresh();
-    EXPECT_EQ(Read(strip->BackBufferDC()).rgb(3, 31), RGB(10, 200, 30));
+    EXPECT_EQ(ReadSurface(strip->BackBufferDC()).rgb(3, 31), RGB(10, 200, 30));
     skip = false;
     strip->refresh();
-    EXPECT_EQ(Read(strip->BackBufferDC()).rgb(3, 31), Read(strip->SkinDC(1)).rgb(0, 27));
+    EXPECT_EQ(ReadSurface(strip->BackBufferDC()).rgb(3, 31),
+              ReadSurface(strip->SkinDC(1)).rgb(0, 27));
 }
 
 int CountDark(const Pixels& p, int x0, int x1) {
@@ -329,7 +317,7 @@ TEST_F(TabStrip, BoldCaptionColourOnlyOnTheSelectedTab) {
     strip->TabItems().Item(1)->Caption("游戏中心");
     strip->TabItems().Item(2)->Caption("充值服务");
     strip->Selected(1);
-    Pixels shown = Read(strip->BackBufferDC());
+    Pixels shown = ReadSurface(strip->BackBufferDC());
     // Tabs at strip x 10.., 210.., 410.., each 195 wide.
     EXPECT_GT(CountColour(shown, 210, 405, kBold), 10);
     EXPECT_EQ(CountColour(shown, 0, 205, kBold), 0);
@@ -337,7 +325,7 @@ TEST_F(TabStrip, BoldCaptionColourOnlyOnTheSelectedTab) {
     EXPECT_GT(CountDark(shown, 10, 205), 10) << "other captions are black";
     strip->Selected(-5);
     EXPECT_EQ(strip->Selected(), -1);
-    shown = Read(strip->BackBufferDC());
+    shown = ReadSurface(strip->BackBufferDC());
     EXPECT_EQ(CountColour(shown, 0, 610, kBold), 0) << "nothing selected, nothing bold";
 }
 
@@ -353,7 +341,7 @@ TEST_F(TabStrip, CaptionsDrawnEarlierGiveWayToNewTextAndSelection) {
     strip->Selected(2);
     strip->Selected(1);
     strip->TabItems().Item(2)->Caption(later[2]);
-    const Pixels repainted = Read(strip->BackBufferDC());
+    const Pixels repainted = ReadSurface(strip->BackBufferDC());
 
     PropertyBag design;
     design.WriteLong("TabStyle", 1, 0);
@@ -366,7 +354,7 @@ TEST_F(TabStrip, CaptionsDrawnEarlierGiveWayToNewTextAndSelection) {
     }
     fresh.LockReDraw(false);
     fresh.Selected(1);
-    const Pixels expected = Read(fresh.BackBufferDC());
+    const Pixels expected = ReadSurface(fresh.BackBufferDC());
     ASSERT_EQ(repainted.bgra.size(), expected.bgra.size());
     int differing = 0;
     for (int y = 0; y < expected.height; ++y) {
@@ -405,20 +393,20 @@ TEST_F(TabStrip, CaptionsCentredOrCutWithAnEllipsis) {
     ::SetBkMode(dc, TRANSPARENT);
     clear();
     strip->DrawCaption(dc, "标签", 100, 5, 120, 30);
-    RECT fit = InkBox(Read(dc));
+    RECT fit = InkBox(ReadSurface(dc));
     ASSERT_GE(fit.right, fit.left);
     EXPECT_NEAR((fit.left + fit.right) / 2.0, 160, 3) << "centred";
     EXPECT_NEAR((fit.top + fit.bottom) / 2.0, 20, 3);
     clear();
     strip->DrawCaption(dc, "Hello world, a caption far too long", 100, 5, 80, 30);
-    RECT cut = InkBox(Read(dc));
+    RECT cut = InkBox(ReadSurface(dc));
     EXPECT_LE(cut.left, 102) << "left-aligned";
     EXPECT_LE(cut.right, 180) << "cut at the rectangle";
     EXPECT_GE(cut.right, 160) << "filled up to the ellipsis";
     EXPECT_NEAR((cut.top + cut.bottom) / 2.0, 20, 3) << "vertically centred by its height";
     clear();
     strip->DrawCaption(dc, "", 100, 5, 80, 30);
-    EXPECT_LT(InkBox(Read(dc)).right, 0) << "an empty caption draws nothing";
+    EXPECT_LT(InkBox(ReadSurface(dc)).right, 0) << "an empty caption draws nothing";
 }
 
 TEST_F(TabStrip, SurfaceErrorsCarryTheirDescriptions) {
@@ -437,7 +425,7 @@ TEST_F(TabStrip, SurfaceErrorsCarryTheirDescriptions) {
 
 TEST_F(TabStrip, DrawingModuleCopiesKeyedNineGridsAndGlyphs) {
     Make(0, 400, 40, 0, 0);
-    const Pixels skin = Read(strip->SkinDC(0));
+    const Pixels skin = ReadSurface(strip->SkinDC(0));
     mdlTabAPI::Surface dest = mdlTabAPI::CreateMemDC(130, 30);
     RECT all{0, 0, 130, 30};
     UniqueBrush green(::CreateSolidBrush(RGB(0, 128, 0)));
@@ -448,7 +436,7 @@ TEST_F(TabStrip, DrawingModuleCopiesKeyedNineGridsAndGlyphs) {
     EXPECT_NE(mdlTabAPI::TransBlt(dest->dc(), 100, 10, 12, 12, strip->SkinDC(0), 391, 0,
                                   mdlTabAPI::kKeyColour),
               0);
-    const Pixels out = Read(dest->dc());
+    const Pixels out = ReadSurface(dest->dc());
     int wrong = 0;
     for (int y = 0; y < 25; ++y) {
         for (int x = 0; x < 122; ++x) {
@@ -486,8 +474,8 @@ TEST_F(TabStrip, MarginsAndStyleWrittenWithoutAResizeTakeEffectSafely) {
     RECT r{};
     ::GetClientRect(strip->hWnd(), &r);
     EXPECT_EQ(r.bottom, 32);
-    EXPECT_EQ(Read(strip->TabAreaDC()).width, 520);
-    EXPECT_EQ(Read(strip->BackBufferDC()).height, 32);
+    EXPECT_EQ(ReadSurface(strip->TabAreaDC()).width, 520);
+    EXPECT_EQ(ReadSurface(strip->BackBufferDC()).height, 32);
 }
 
 TEST_F(TabStrip, PaintCopiesTheBackBufferAndEraseIsSuppressed) {
@@ -505,8 +493,8 @@ TEST_F(TabStrip, PaintCopiesTheBackBufferAndEraseIsSuppressed) {
     MemorySurface copy;
     ASSERT_TRUE(copy.Create(dc.get(), 400, 32));
     ::BitBlt(copy.dc(), 0, 0, 400, 32, dc.get(), 0, 0, SRCCOPY);
-    const Pixels window = Read(copy.dc());
-    const Pixels back = Read(strip->BackBufferDC());
+    const Pixels window = ReadSurface(copy.dc());
+    const Pixels back = ReadSurface(strip->BackBufferDC());
     int differ = 0;
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 400; ++x) {
@@ -532,7 +520,7 @@ TEST_F(TabStrip, LayoutFollowsTheStripWidth) {
     ::GetClientRect(strip->hWnd(), &r);
     EXPECT_EQ(r.bottom, 32);
     EXPECT_EQ(strip->StandardWidth(), 200);
-    EXPECT_EQ(Read(strip->BackBufferDC()).width, 1000) << "buffers made anew";
+    EXPECT_EQ(ReadSurface(strip->BackBufferDC()).width, 1000) << "buffers made anew";
     strip->TabItems().Item(1)->LockSize(true);
     strip->TabStyle(0); // takes effect at the next layout
     EXPECT_EQ(strip->StandardWidth(), 200);
@@ -845,7 +833,7 @@ TEST_F(TabStrip, ScreenshotOfFivePillTabs) {
     strip->Selected(1);
     Send(WM_MOUSEMOVE, 0, 10 + 3 * 178 + 60, 12); // tab 3 hovered
     ASSERT_EQ(strip->HoverIndex(), 3);
-    const Pixels shot = Read(strip->BackBufferDC());
+    const Pixels shot = ReadSurface(strip->BackBufferDC());
     const std::string dir = test::ShotsDir();
     EXPECT_TRUE(test::SaveBmp(shot, dir + "tabstrip.bmp"));
     EXPECT_TRUE(test::SavePng(shot, dir + "tabstrip.png"));
