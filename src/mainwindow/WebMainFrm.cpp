@@ -27,6 +27,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -306,13 +307,15 @@ void WebMainFrm::OnLoad() {
     // 8: the title bar drags this window.
     title_.SetfrmHwnd(h);
 
-    // 9: centred, in twips: each difference rounded, then halved toward zero.
+    // 9: centred, in twips: each difference rounded, then halved toward zero. A window taller
+    // than the screen (a large scale on a small display) keeps its title bar on the screen, where
+    // it can still be dragged.
     RECT r{};
     ::GetWindowRect(h, &r);
     const long screenW = PixelsToTwips(::GetSystemMetrics(SM_CXSCREEN));
     const long screenH = PixelsToTwips(::GetSystemMetrics(SM_CYSCREEN));
     const long left = (screenW - PixelsToTwips(r.right - r.left)) / 2;
-    const long top = (screenH - PixelsToTwips(r.bottom - r.top)) / 2;
+    const long top = std::max(0L, (screenH - PixelsToTwips(r.bottom - r.top)) / 2);
     ::SetWindowPos(h, nullptr, static_cast<int>(left / kTwipsPerPixel),
                    static_cast<int>(top / kTwipsPerPixel), 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
