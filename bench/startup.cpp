@@ -1,17 +1,17 @@
-// Start-up benchmark: time from process creation to the splash window being visible, against
-// its floor: a minimal program (this executable with --request) that makes the client's
-// manifest request to the same server with WinINet and then shows one window of the splash's
-// size, since the splash may only come once the manifest has been answered. A bare window (this
-// executable with --minimal) is shown for reference. All run alternately under the same Wine in
-// one run; prints the medians and the ratios.
+// Start-up benchmark, measured from outside: this program creates each process and polls, the
+// same way for every one, until a visible top-level window of that process exists; the time runs
+// from just before CreateProcess. Against each other in alternating rounds under the same Wine:
+//   - the floor (startup_floor.exe): the manifest request with WinINet, then a plain window of the
+//     splash's size, since the splash may only come once the manifest has been answered;
+//   - the client (velm.exe of this tree) to its splash at the prefix's 96 dpi;
+//   - the client to its splash at 144 dpi (the prefix's LogPixels is set before that start, and
+//     put back at the end);
+//   - for reference, the floor's window alone (startup_floor.exe --bare).
+// Prints the medians with their ranges, the ratios of the medians and the medians of the
+// per-round ratios.
 //
-//   bench_startup.exe [runs] [path\to\velm.exe]
-#include "startup/UpdateCheck.h"
-
-#include "Config.h"
-
+//   bench_startup.exe [rounds (21)] [path\to\velm.exe]
 #include <windows.h>
-#include <wininet.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -22,61 +22,10 @@
 
 namespace {
 
-LRESULT CALLBACK MinimalProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
-    }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-// What the client must do before its splash may show: the network check and the manifest
-// request, read to its end.
-// Built from the same parts as the client's address, without linking the client's update code,
-// so that this program loads no more than the request needs.
-const std::string kManifestUrl = std::string(VELM_STATIC_SERVER) + velm::kManifestPath;
-
-void RequestManifest() {
-    DWORD flags = 0;
-    ::InternetGetConnectedState(&flags, 0);
-    HINTERNET root = ::InternetOpenA(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    HINTERNET request =
-        root ? ::InternetOpenUrlA(root, kManifestUrl.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0)
-             : nullptr;
-    char buffer[8192];
-    DWORD got = 0;
-    while (request && ::InternetReadFile(request, buffer, sizeof(buffer), &got) && got > 0) {
-    }
-    if (request) {
-        ::InternetCloseHandle(request);
-    }
-    if (root) {
-        ::InternetCloseHandle(root);
-    }
-}
-
-int RunMinimal() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = MinimalProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"velm.bench.Minimal";
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    RegisterClassW(&wc);
-    int x = (GetSystemMetrics(SM_CXSCREEN) - 356) / 2;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - 122) / 2;
-    HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Form1", WS_POPUP, x, y, 356,
-                                122, nullptr, nullptr, wc.hInstance, nullptr);
-    ShowWindow(hwnd, SW_SHOWNORMAL);
-    UpdateWindow(hwnd);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        DispatchMessageW(&msg);
-    }
-    return 0;
-}
+constexpr const wchar_t* kDesktopKey = L"Control Panel\\Desktop";
 
 struct Found {
     DWORD pid;
-    const wchar_t* cls;
     HWND hwnd;
 };
 
@@ -84,16 +33,16 @@ BOOL CALLBACK FindVisible(HWND hwnd, LPARAM p) {
     auto* f = reinterpret_cast<Found*>(p);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t cls[128] = {};
-    GetClassNameW(hwnd, cls, 128);
-    if (pid == f->pid && wcscmp(cls, f->cls) == 0 && IsWindowVisible(hwnd)) {
+    if (pid == f->pid && IsWindowVisible(hwnd)) {
         f->hwnd = hwnd;
         return FALSE;
     }
     return TRUE;
 }
 
-// Milliseconds from CreateProcess to a visible window of class `cls`; -1 on time-out.
+// Milliseconds from CreateProcess to the first visible top-level window of the new process, or -1
+// when the process ended or 30 s passed first, or when that window is not of class `cls` (the
+// client would then have shown something before its splash, which is no splash time at all).
 double TimeToWindow(const std::wstring& exe, const std::wstring& args, const wchar_t* cls) {
     std::wstring cmd = L"\"" + exe + L"\" " + args;
     STARTUPINFOW si{};
@@ -104,19 +53,28 @@ double TimeToWindow(const std::wstring& exe, const std::wstring& args, const wch
     QueryPerformanceCounter(&start);
     if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi)) {
+        std::fprintf(stderr, "CreateProcessW %ls: error %lu\n", exe.c_str(), GetLastError());
         return -1;
     }
     double ms = -1;
     for (;;) {
-        Found f{pi.dwProcessId, cls, nullptr};
+        Found f{pi.dwProcessId, nullptr};
         EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&f));
         QueryPerformanceCounter(&now);
-        double elapsed = 1000.0 * (now.QuadPart - start.QuadPart) / freq.QuadPart;
+        const double elapsed = 1000.0 * (now.QuadPart - start.QuadPart) / freq.QuadPart;
         if (f.hwnd) {
-            ms = elapsed;
+            wchar_t found[128] = {};
+            GetClassNameW(f.hwnd, found, 128);
+            if (wcscmp(found, cls) == 0) {
+                ms = elapsed;
+            } else {
+                std::fprintf(stderr, "%ls showed a window of class %ls first, not %ls\n",
+                             exe.c_str(), found, cls);
+            }
             break;
         }
         if (elapsed > 30000 || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) {
+            std::fprintf(stderr, "%ls showed no window\n", exe.c_str());
             break;
         }
         Sleep(1);
@@ -125,53 +83,117 @@ double TimeToWindow(const std::wstring& exe, const std::wstring& args, const wch
     WaitForSingleObject(pi.hProcess, 5000);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
+    // The ended process's windows, X resources and server objects go away before the next start,
+    // so that no start pays for its predecessor's clean-up.
+    Sleep(200);
     return ms;
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? -1 : v[v.size() / 2];
+// The prefix's display scale for processes started from now on; the old one comes back at the end.
+class LogPixels {
+public:
+    LogPixels() {
+        DWORD size = sizeof(old_);
+        had_ = RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr,
+                            &old_, &size) == ERROR_SUCCESS;
+    }
+    ~LogPixels() {
+        if (had_) {
+            Set(old_);
+        } else {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels");
+        }
+    }
+    LogPixels(const LogPixels&) = delete;
+    LogPixels& operator=(const LogPixels&) = delete;
+    static void Set(DWORD dpi) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
+    }
+
+private:
+    DWORD old_ = 96;
+    bool had_ = false;
+};
+
+struct Series {
+    std::vector<double> ms;
+    double Median() const {
+        std::vector<double> v = ms;
+        std::sort(v.begin(), v.end());
+        return v.empty() ? -1 : v[v.size() / 2];
+    }
+    double Min() const { return ms.empty() ? -1 : *std::min_element(ms.begin(), ms.end()); }
+    double Max() const { return ms.empty() ? -1 : *std::max_element(ms.begin(), ms.end()); }
+    bool Failed() const {
+        return std::any_of(ms.begin(), ms.end(), [](double m) { return m < 0; });
+    }
+};
+
+// The round-by-round ratios a / b.
+Series Ratios(const Series& a, const Series& b) {
+    Series r;
+    for (std::size_t i = 0; i < a.ms.size() && i < b.ms.size(); ++i) {
+        r.ms.push_back(b.ms[i] > 0 ? a.ms[i] / b.ms[i] : -1);
+    }
+    return r;
+}
+
+void PrintTime(const char* what, const Series& s) {
+    std::printf("  %-44s: %7.1f ms (%.1f-%.1f)\n", what, s.Median(), s.Min(), s.Max());
+}
+
+void PrintRatio(const char* what, const Series& a, const Series& b, const char* goal) {
+    const Series r = Ratios(a, b);
+    std::printf("  %-44s: %7.2f (per round %.2f, %.2f-%.2f) %s\n", what,
+                b.Median() > 0 ? a.Median() / b.Median() : 0.0, r.Median(), r.Min(), r.Max(), goal);
+}
+
+std::wstring Beside(const std::wstring& self, const wchar_t* name) {
+    return self.substr(0, self.find_last_of(L'\\') + 1) + name;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--minimal") == 0) {
-        return RunMinimal();
-    }
-    if (argc > 1 && std::strcmp(argv[1], "--request") == 0) {
-        RequestManifest();
-        return RunMinimal();
-    }
-    int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring velm;
+    const std::wstring floor = Beside(self, L"startup_floor.exe");
+    std::wstring velm = Beside(self, L"velm.exe");
     if (argc > 2) {
         std::string a = argv[2];
         velm.assign(a.begin(), a.end());
-    } else {
-        velm = self;
-        velm = velm.substr(0, velm.find_last_of(L'\\') + 1) + L"velm.exe";
     }
-    std::vector<double> minimal, request, client;
-    // One warm-up of each, so all find the same files in the system's caches.
-    TimeToWindow(self, L"--minimal", L"velm.bench.Minimal");
-    TimeToWindow(self, L"--request", L"velm.bench.Minimal");
-    TimeToWindow(velm, L"", L"velm.LoadFrm");
-    for (int i = 0; i < runs; ++i) {
-        minimal.push_back(TimeToWindow(self, L"--minimal", L"velm.bench.Minimal"));
-        request.push_back(TimeToWindow(self, L"--request", L"velm.bench.Minimal"));
-        client.push_back(TimeToWindow(velm, L"", L"velm.LoadFrm"));
+    const wchar_t* splash = L"velm.LoadFrm";
+    const wchar_t* plain = L"velm.bench.Floor";
+    Series request, client, scaled, bare;
+    {
+        LogPixels restore;
+        // One warm-up of each, so all find the same files in the system's caches.
+        LogPixels::Set(96);
+        TimeToWindow(floor, L"", plain);
+        TimeToWindow(velm, L"", splash);
+        TimeToWindow(floor, L"--bare", plain);
+        LogPixels::Set(144);
+        TimeToWindow(velm, L"", splash);
+        for (int i = 0; i < rounds; ++i) {
+            LogPixels::Set(96);
+            request.ms.push_back(TimeToWindow(floor, L"", plain));
+            client.ms.push_back(TimeToWindow(velm, L"", splash));
+            bare.ms.push_back(TimeToWindow(floor, L"--bare", plain));
+            LogPixels::Set(144);
+            scaled.ms.push_back(TimeToWindow(velm, L"", splash));
+        }
     }
-    double m = Median(minimal);
-    double r = Median(request);
-    double c = Median(client);
-    std::printf("start to visible window, median of %d runs under this Wine\n", runs);
-    std::printf("  manifest request, then window : %8.1f ms\n", r);
-    std::printf("  velm.exe splash               : %8.1f ms\n", c);
-    std::printf("  ratio                         : %8.2f (goal <= 1.2)\n", r > 0 ? c / r : 0.0);
-    std::printf("  for reference: bare window    : %8.1f ms (splash %.2fx)\n", m,
-                m > 0 ? c / m : 0.0);
-    return (m < 0 || r < 0 || c < 0) ? 1 : 0;
+    std::printf("start to visible window, from a parent process: median of %d alternating rounds "
+                "under this Wine (range)\n",
+                rounds);
+    PrintTime("floor: manifest request, then a window", request);
+    PrintTime("velm.exe splash", client);
+    PrintRatio("ratio to the floor", client, request, "(goal <= 1.2)");
+    PrintTime("velm.exe splash at 144 dpi", scaled);
+    PrintRatio("ratio to the 96-dpi splash", scaled, client, "(goal <= 1.1)");
+    PrintTime("for reference: bare window", bare);
+    PrintRatio("splash to bare window", client, bare, "");
+    return (request.Failed() || client.Failed() || scaled.Failed() || bare.Failed()) ? 1 : 0;
 }

@@ -151,6 +151,15 @@ foreach(b ${VELM_BENCH})
     target_link_options(bench_${name} PRIVATE -static)
     velm_add_resources(bench_${name})
 endforeach()
+# The start-up benchmark's floor: a minimal program, on purpose none of the client's libraries or
+# resources and a plain WinINet import (it runs from the build tree only).
+add_executable(startup_floor WIN32 bench/floor/startup_floor.cpp)
+target_include_directories(startup_floor PRIVATE ${CMAKE_SOURCE_DIR}/src ${VELM_GENERATED})
+target_compile_definitions(startup_floor PRIVATE WINVER=0x0601 _WIN32_WINNT=0x0601 NOMINMAX STRICT)
+target_compile_options(startup_floor PRIVATE ${VELM_WARNINGS})
+target_link_libraries(startup_floor PRIVATE wininet)
+target_link_options(startup_floor PRIVATE -static -s)
+add_dependencies(bench_startup startup_floor velm)
 
 include(${CMAKE_SOURCE_DIR}/cmake/FakeWebView2.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/UpdateRelease.cmake)

@@ -1,14 +1,13 @@
 #include "app/Startup.h"
 
 #include "base/EventLog.h"
+#include "base/Ole.h"
 #include "base/WindowObject.h"
 #include "browser/IBrowser.h"
 #include "mainwindow/WebMainFrm.h"
 #include "startup/LayeredImage.h"
 #include "startup/LoadFrm.h"
 #include "startup/LoginFrm.h"
-
-#include <ole2.h>
 
 namespace velm {
 namespace {
@@ -26,11 +25,11 @@ int RunClient(const char* commandLine) {
     InstallEventLogSink();
     // The splash picture is decoded while the network and update checks wait for the server.
     LayeredImage::Prepare(kSplashPicture);
-    ::OleInitialize(nullptr);
     LoadFrm::SetCommandLine(commandLine ? commandLine : "");
     LoadFrm::SetLoginLoader([] {
-        // The splash is up: the modern runtime starts now, while the login page is prepared,
-        // and the first browser waits for it only as long as it still takes.
+        // The splash is up: OLE and the modern runtime start now, while the login page is
+        // prepared, and the first browser waits for the runtime only as long as it still takes.
+        StartOle();
         PrepareBrowserEngine();
         LoginFrm::Get().Load();
     });
@@ -49,7 +48,7 @@ void EndClient() {
     // A page that closed its own window from one of its events leaves its control to be released
     // later; the loop has ended before that came, and the control must go while COM is alive.
     ReleaseDeferredBrowsers();
-    ::OleUninitialize();
+    EndOle();
 }
 
 } // namespace velm

@@ -1,6 +1,7 @@
 #include "startup/LoadFrm.h"
 
 #include "base/Log.h"
+#include "base/Ole.h"
 #include "base/Text.h"
 #include "startup/Messages.h"
 #include "startup/UpdateCheck.h"
@@ -67,6 +68,7 @@ FormDesign LoadFrm::Design() const {
 
 void LoadFrm::OnLoad() {
     if (g_commandLine == "/web") {
+        StartOle(); // the shell may hand the address to an extension through COM
         ::ShellExecuteA(nullptr, "open", VELM_MAKER_HOME, nullptr, nullptr, SW_SHOWNORMAL);
         TerminateNow();
     }

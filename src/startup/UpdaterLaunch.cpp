@@ -2,6 +2,7 @@
 
 #include "base/Handles.h"
 #include "base/Log.h"
+#include "base/Ole.h"
 #include "download/Manifest.h"
 #include "startup/PublicData.h"
 
@@ -109,6 +110,7 @@ bool StartUpdater(std::string_view manifest) {
     const std::string parameters = UpdaterParameters(exe);
     // The file stays open without write sharing until the updater runs: what starts is what was
     // checked.
+    StartOle(); // the shell may run the program through an extension that needs COM
     const auto result = reinterpret_cast<INT_PTR>(::ShellExecuteA(
         nullptr, "open", program.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL));
     held.reset();

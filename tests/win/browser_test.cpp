@@ -7,6 +7,7 @@
 #include "browser/IBrowser.h"
 
 #include "app/Startup.h"
+#include "base/Ole.h"
 #include "base/Text.h"
 #include "base/WindowObject.h"
 #include "support/HttpTestServer.h"
@@ -448,8 +449,8 @@ TEST(MessageLoops, KeysReachThePagesAcceleratorsFirst) {
 
 class SystemEngine : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ::OleInitialize(nullptr); }
-    static void TearDownTestSuite() { ::OleUninitialize(); }
+    static void SetUpTestSuite() { StartOle(); }
+    static void TearDownTestSuite() { EndOle(); }
     void SetUp() override {
         browser = CreateBrowser(BrowserEngine::System, host.hwnd(), RECT{0, 0, 600, 440});
         ASSERT_TRUE(browser) << "the control is created and activated in place";
@@ -581,7 +582,7 @@ TEST_F(SystemEngine, ReleasedInsideItsEventBeforeComGoes) {
     EXPECT_EQ(CSystemBrowser::PendingReleases(), 1u) << "the loop ended before the release";
     EndClient();
     EXPECT_EQ(CSystemBrowser::PendingReleases(), 0u) << "released while COM was alive";
-    ::OleInitialize(nullptr); // the suite's own pairing
+    StartOle(); // the suite's own pairing
 }
 
 TEST_F(SystemEngine, DocumentHostAnswersTheContextMenu) {
