@@ -80,10 +80,29 @@ int Check(const std::wstring& folder, const std::string& version) {
         return Fail("the previous client cannot be started (error " +
                     std::to_string(::GetLastError()) + ")");
     }
-    HWND offer = WaitForDialog(L"提示", client.Pid(), 90000);
+    // Either the offer, or the client going on to its login window without one.
+    HWND offer = nullptr;
+    for (DWORD waited = 0; !offer && client.Running() && waited < 90000; waited += 500) {
+        offer = WaitForWindow(
+            [&](HWND h) {
+                return PidOf(h) == client.Pid() && ::IsWindowVisible(h) &&
+                       (WindowClass(h) == L"velm.LoginFrm" ||
+                        (WindowClass(h) == L"#32770" && WindowText(h) == L"提示"));
+            },
+            500);
+    }
+    const char* why = " (it could not fetch the manifest, or refused its signature or version)";
     if (!offer) {
-        return Fail("the previous client offered no update within 90 s (it could not fetch the "
-                    "manifest, or refused its signature or version)");
+        return Fail(std::string(client.Running()
+                                    ? "the previous client offered no update within 90 s"
+                                    : "the previous client ended without offering the update") +
+                    why);
+    }
+    if (WindowClass(offer) == L"velm.LoginFrm") {
+        client.Kill();
+        return Fail(std::string("the previous client went on to its login window without offering "
+                                "the update") +
+                    why);
     }
     if (MessageBoxText(offer) != Widen(kNewVersionText)) {
         return Fail("the client asked something else: " + Narrow(MessageBoxText(offer)));

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Two releases into one publish tree, with a throw-away manifest key and Authenticode
 certificate, of a repository made from this working tree: its version A (a first release), then
-A+1, whose update check lets A's clients update themselves to A+1 under Wine. Checks the layout,
+A+1, whose update check lets A's clients update themselves to A+1 under Wine (and stops an A+1
+signed with a key they do not trust, before the tree is touched). Checks the layout,
 the listing, every program's signature (Update.exe inside the client too), the manifests and how
 the demo server serves the tree. Then A+1 of one target again, from another folder and with the
 compiler cache off: every program and installer must be the same bytes. Slow: it builds the
@@ -84,7 +85,8 @@ def make_repository(source, folder):
     return (first, old.group(0).split()[-1]), (git("rev-parse", "HEAD"), new)
 
 
-def release(repo, folder, name, version, commit, targets, work, publish, env, signed=True):
+def release(repo, folder, name, version, commit, targets, work, publish, env, signed=True,
+            key="release.pem"):
     conf = os.path.join(folder, name + ".conf")
     with open(conf, "w") as f:
         # Addresses nobody answers: the update check must stand in for them.
@@ -93,7 +95,7 @@ def release(repo, folder, name, version, commit, targets, work, publish, env, si
                 "login_server = https://login.example.com\n"
                 "official_site = https://www.example.com/velm/\n"
                 "maker_home = https://maker.example.com/\n"
-                "manifest_key = release.pem\n"
+                f"manifest_key = {key}\n"
                 f"publish_dir = {publish}\n")
         if signed:
             f.write("authenticode_pkcs12 = sign.p12\n"
@@ -104,6 +106,11 @@ def release(repo, folder, name, version, commit, targets, work, publish, env, si
                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     print(result.stdout, end="", flush=True)
     return result
+
+
+def snapshot(tree):
+    return {os.path.relpath(os.path.join(d, n), tree): open(os.path.join(d, n), "rb").read()
+            for d, _, names in os.walk(tree) for n in names}
 
 
 def pe_section(data, offset):
@@ -180,6 +187,23 @@ def main():
             check(f"{t}: the first release in {publish}: no previous client to update, so no "
                   "update check" in first.stdout, f"{t}: {a} says it has no update check",
                   failures)
+        shutil.rmtree(work, ignore_errors=True)
+
+        # A+1 signed with a key A's clients do not trust: they refuse it, so the update check
+        # stops the release and the tree stays as A left it.
+        subprocess.run([sys.executable, os.path.join(repo, "tools", "velm_sign.py"), "genkey",
+                        "--out", os.path.join(folder, "other")], check=True,
+                       stdout=subprocess.DEVNULL)
+        before = snapshot(publish)
+        refused = release(repo, folder, "refused", b, commit_b, targets, work, publish, env,
+                          key="other.pem")
+        check(refused.returncode == 1 and "update check failed" in refused.stdout and
+              "without offering the update" in refused.stdout,
+              f"{b} with a key the clients do not trust fails its update check", failures)
+        check(snapshot(publish) == before, "the refused release left the publish tree as it was",
+              failures)
+        check(not [n for n in os.listdir(folder) if n.startswith(".velm-release-")],
+              "the refused release left no staging folder", failures)
         shutil.rmtree(work, ignore_errors=True)
 
         second = release(repo, folder, "b", b, commit_b, targets, work, publish, env)
