@@ -91,21 +91,21 @@ int Check(const std::wstring& folder, const std::string& version) {
             },
             500);
     }
+    // A client that refuses the manifest says nothing about it and goes on to its login (whose
+    // page may then fail and say so in a box of the same title).
+    const std::string refused = "the previous client did not offer the update";
     const char* why = " (it could not fetch the manifest, or refused its signature or version)";
     if (!offer) {
-        return Fail(std::string(client.Running()
-                                    ? "the previous client offered no update within 90 s"
-                                    : "the previous client ended without offering the update") +
-                    why);
+        return Fail(refused + (client.Running() ? " within 90 s" : ": it ended") + why);
     }
     if (WindowClass(offer) == L"velm.LoginFrm") {
         client.Kill();
-        return Fail(std::string("the previous client went on to its login window without offering "
-                                "the update") +
-                    why);
+        return Fail(refused + ": it went on to its login window" + why);
     }
     if (MessageBoxText(offer) != Widen(kNewVersionText)) {
-        return Fail("the client asked something else: " + Narrow(MessageBoxText(offer)));
+        const std::string said = Narrow(MessageBoxText(offer));
+        client.Kill();
+        return Fail(refused + ": it said \"" + said + "\"" + why);
     }
     std::printf("it offers the update; the player says Yes\n");
     PressButton(offer, IDYES);

@@ -198,7 +198,7 @@ def main():
         refused = release(repo, folder, "refused", b, commit_b, targets, work, publish, env,
                           key="other.pem")
         check(refused.returncode == 1 and "update check failed" in refused.stdout and
-              "without offering the update" in refused.stdout,
+              "did not offer the update" in refused.stdout,
               f"{b} with a key the clients do not trust fails its update check", failures)
         check(snapshot(publish) == before, "the refused release left the publish tree as it was",
               failures)
