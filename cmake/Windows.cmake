@@ -115,6 +115,12 @@ foreach(t ${VELM_WIN_TESTS} ${VELM_E2E_TESTS})
     velm_wine_test(${t})
 endforeach()
 
+# scripts/release's update check: drives a client of the previous release through its update.
+add_executable(velm_release_update_check EXCLUDE_FROM_ALL tools/release_update_check.cpp)
+target_compile_options(velm_release_update_check PRIVATE ${VELM_WARNINGS})
+target_link_libraries(velm_release_update_check PRIVATE velm_test_support version)
+target_link_options(velm_release_update_check PRIVATE -static)
+
 # What the planted-DLL test leaves beside the programs: a DLL named like a system one.
 add_library(velm_planted_dll MODULE tests/e2e/PlantedDll.c)
 set_target_properties(velm_planted_dll PROPERTIES OUTPUT_NAME wininet PREFIX ""

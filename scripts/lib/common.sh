@@ -19,7 +19,7 @@ velm_log() { printf '== %s\n' "$*" >&2; }
 VELM_PACKAGES=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32 wine64 xvfb xauth cmake
     ninja-build googletest g++ imagemagick x11-apps fonts-wqy-microhei fonts-wine locales icoutils
     python3 clang-format clang libclang-rt-14-dev nsis python3-cryptography curl xdotool
-    osslsigncode openssl)
+    osslsigncode openssl ccache)
 
 velm_install_packages() {
     local missing=()
